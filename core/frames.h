@@ -1,0 +1,55 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tervalink {
+
+class SatelliteTable;
+
+using TpPacket = std::array<std::uint8_t, 15>;
+using AutosymPacket = std::array<std::uint8_t, 24>;
+using AutosymTexts = std::array<std::string_view, 10>;
+
+inline constexpr std::uint8_t start_marker = 0x23; // "#"
+inline constexpr std::uint8_t end_marker = 0x2A;   // "*"
+inline constexpr std::uint8_t tp_type = 0x53;      // "S"
+inline constexpr std::uint8_t autosym_type = 0x42; // "B"
+inline constexpr std::uint8_t tag_first = 20;
+inline constexpr std::uint8_t tag_second = 55;
+
+// The numeric value of the text rounded half to even, low byte first. A value outside 0..65535
+// throws Failure naming the field: "NID of ASTRA 3 TP2: 70000 does not fit 0..65535".
+std::array<std::uint8_t, 2> encode_field16(std::string_view text, std::string_view field_label);
+
+// Labels used in overflow descriptions.
+std::string position_label(int slot);
+std::string tp_field_label(std::string_view field, int slot, int row);
+std::string auto_rate_label(int k);
+
+TpPacket encode_tp_packet(int slot, int row, std::string_view position, std::string_view nid,
+                          std::string_view freq, std::string_view symb, std::string_view pol);
+TpPacket make_tagged_tp_packet(const TpPacket& packet);
+bool tp_packet_clashes(const TpPacket& packet);
+// 1 when the packet of row r of slot s, as the table holds it now, clashes with the markers.
+int make_tp_packet(const SatelliteTable& table, int slot, int row);
+
+AutosymPacket encode_autosym_packet(const AutosymTexts& rates);
+AutosymPacket make_tagged_autosym_packet(const AutosymPacket& packet);
+bool autosym_packet_clashes(const AutosymPacket& packet);
+
+// The update image: what an update sends, built once before the first frame.
+struct UpdateImage {
+    std::array<TpPacket, 3> tp_packets{};
+    TpPacket tagged_tp_packet{};
+    AutosymPacket autosym_packet{};
+    AutosymPacket tagged_autosym_packet{};
+};
+
+// Encodes the ticked rows of slot `choice` into tp_packets (other entries keep what they held), or
+// for AUTO SYMBOL the auto symbol-rate packet and its tagged copy. Throws Failure on overflow.
+void make_update_packets(const SatelliteTable& table, int choice, UpdateImage& image);
+
+} // namespace tervalink

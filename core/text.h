@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tervalink {
+
+// Texts in the satellite table are UTF-8; a length limit counts characters (code points), so a
+// position box of four characters holds four characters whatever they are.
+std::size_t character_count(std::string_view utf8);
+std::string limit_characters(std::string_view utf8, std::size_t max_characters);
+
+// Data files are 8-bit text: every byte is one Latin-1 character.
+std::string latin1_to_utf8(std::string_view latin1);
+
+} // namespace tervalink

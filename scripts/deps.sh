@@ -1,0 +1,28 @@
+# Shared by scripts/run and scripts/test: installs what a fresh Debian 12 machine lacks.
+# Sourced, not run.
+
+TERVALINK_PACKAGES=(
+  g++ cmake ninja-build pkg-config
+  libgtest-dev
+  qt6-base-dev qt6-serialport-dev libgl-dev
+  fonts-liberation
+)
+
+install_missing_packages() {
+  local missing=()
+  local pkg
+  for pkg in "${TERVALINK_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing missing packages: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+}
+
+build_preset() {
+  cmake --preset "$1" >/dev/null
+  cmake --build --preset "$1"
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tervalink {
+
+// One present device as the platform's inventory reports it.
+struct InventoryDevice {
+    std::optional<std::string> display_name; // e.g. "USB Serial Port (COM100)"; none when unnamed
+    std::string device_path;                 // e.g. "/dev/ttyUSB0"
+    std::string description;                 // what the adapter says it is
+};
+
+// The platform's device inventory: every present device, in the platform's order.
+class DeviceInventory {
+public:
+    virtual ~DeviceInventory() = default;
+    virtual std::vector<InventoryDevice> devices() = 0; // throws Failure when it cannot be queried
+};
+
+// The display names found by the last discovery; entries behind port_count are stale.
+struct PortNames {
+    std::array<std::string, 100> port_names;
+    std::int16_t port_count = 0;
+};
+
+// Appends every name containing "(COM" to port_names; more than 100 throws Failure.
+void select_serial_port(DeviceInventory& inventory, PortNames& names);
+
+// "COM " + everything between the first "(COM" and the first ")" behind it; none without both.
+std::optional<std::string> port_entry(std::string_view name);
+
+struct PortEntry {
+    std::string text;        // "COM 107"
+    std::string device_path; // for the tooltip
+    std::string description; // for the tooltip
+};
+
+// "Scan Ports": port_count = 0, select_serial_port, then the port entries in inventory order.
+std::vector<PortEntry> scan_ports(DeviceInventory& inventory, PortNames& names);
+
+} // namespace tervalink

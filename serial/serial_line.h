@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "update_run.h"
+
+class QSerialPort;
+
+namespace tervalink {
+
+// The port number of a port box text: the numeric value of everything after its first four
+// characters, rounded half to even; too short or outside the 16-bit range throws Failure.
+std::int16_t port_number_from_text(std::string_view port_box_text);
+
+// The device a port number opens: "COM n" on Windows; on Linux the fixed family rule
+// (1-99 /dev/ttyS, 100-199 /dev/ttyUSB, 200-299 /dev/ttyACM, 300-399 /dev/ttyAMA,
+// 400-499 /dev/rfcomm). Throws Failure for a number that names no port.
+std::string device_path_for_port(std::int16_t port_number);
+
+// The write-only line to the antenna unit: 57600 baud, 8 data bits, no parity, one stop bit, no
+// flow control, opened exclusively.
+class SerialLine : public FrameSink {
+public:
+    SerialLine();
+    ~SerialLine() override;
+    SerialLine(const SerialLine&) = delete;
+    SerialLine& operator=(const SerialLine&) = delete;
+
+    bool is_open() const;
+    void set_port_number(std::int16_t port_number);
+    void open();  // throws Failure naming port and device
+    void close();
+    void write_frame(std::span<const std::uint8_t> frame) override; // whole frame, sent at once
+
+    // Opens a device path directly (the monitor and tests may name a path instead of "COM n").
+    void open_path(const std::string& device_path);
+
+private:
+    std::unique_ptr<QSerialPort> port_;
+    std::int16_t port_number_ = 0;
+};
+
+} // namespace tervalink
