@@ -1,0 +1,171 @@
+#include "data_file_reader.h"
+
+#include "data_file_scan.h"
+#include "failure.h"
+#include "text.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace tervalink {
+namespace {
+
+std::string_view as_text(const std::array<char, 8>& bytes, std::size_t size)
+{
+    return {bytes.data(), size};
+}
+
+} // namespace
+
+DataFileReader::DataFileReader(std::string file_name, ImportBuffers& buffers)
+    : file_name_(std::move(file_name)), buffers_(buffers)
+{
+    buffers_.file_line_count = 0;
+    start_line();
+}
+
+void DataFileReader::feed(std::string_view bytes)
+{
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    if (p == end)
+        return;
+    if (std::exchange(after_cr_, false) && *p == '\n')
+        ++p;
+    while (p != end) {
+        if (commas_ == commas_needed())
+            p = feed_rest_of_line(p, end);
+        else
+            p = feed_fields(p, end);
+    }
+}
+
+void DataFileReader::finish()
+{
+    if (line_has_bytes_)
+        end_line();
+    store_auto_fields();
+}
+
+// Before the last comma of a line: every comma cuts a field.
+const char* DataFileReader::feed_fields(const char* p, const char* end)
+{
+    while (p != end) {
+        const char* stop = find_first_of<',', '\r', '\n'>(p, end);
+        keep(p, stop);
+        if (stop == end)
+            return end;
+        if (*stop != ',')
+            return on_line_break(stop, end);
+        line_has_bytes_ = true;
+        cut_field();
+        p = stop + 1;
+        if (commas_ == commas_needed())
+            return p;
+    }
+    return p;
+}
+
+// After the last comma: the last field is the rest of the line, commas included.
+const char* DataFileReader::feed_rest_of_line(const char* p, const char* end)
+{
+    const char* stop = find_first_of<'\r', '\n'>(p, end);
+    keep(p, stop);
+    return stop == end ? end : on_line_break(stop, end);
+}
+
+const char* DataFileReader::on_line_break(const char* at, const char* end)
+{
+    end_line();
+    const char* next = at + 1;
+    if (*at == '\r') {
+        if (next == end)
+            after_cr_ = true;
+        else if (*next == '\n')
+            ++next;
+    }
+    return next;
+}
+
+void DataFileReader::keep(const char* from, const char* to)
+{
+    if (from == to)
+        return;
+    line_has_bytes_ = true;
+    const auto room = keep_limit_ - field_.size;
+    const auto count = std::min<std::size_t>(room, static_cast<std::size_t>(to - from));
+    std::memcpy(field_.bytes.data() + field_.size, from, count);
+    field_.size = static_cast<std::uint8_t>(field_.size + count);
+}
+
+void DataFileReader::cut_field()
+{
+    store_field(commas_);
+    ++commas_;
+    field_.size = 0;
+    keep_limit_ = keep_limit(commas_);
+}
+
+void DataFileReader::store_field(int field)
+{
+    if (tp_line_) {
+        store_tp_field(field);
+    } else {
+        auto_fields_[static_cast<std::size_t>(field)] = field_;
+        auto_fields_stored_ = static_cast<std::uint16_t>(auto_fields_stored_ | (1u << field));
+    }
+}
+
+void DataFileReader::end_line()
+{
+    if (commas_ < commas_needed())
+        fail_missing_commas();
+    store_field(commas_);
+    if (tp_line_)
+        ++buffers_.file_line_count;
+    ++line_number_;
+    start_line();
+}
+
+void DataFileReader::start_line()
+{
+    tp_line_ = buffers_.file_line_count < tp_line_count;
+    line_has_bytes_ = false;
+    commas_ = 0;
+    field_.size = 0;
+    keep_limit_ = keep_limit(0);
+}
+
+std::size_t DataFileReader::keep_limit(int field) const
+{
+    return tp_line_ ? tp_field_keep[static_cast<std::size_t>(field)] : auto_field_keep;
+}
+
+void DataFileReader::store_tp_field(int field)
+{
+    auto& record = buffers_.file_tp_records[static_cast<std::size_t>(buffers_.file_line_count)];
+    record[static_cast<std::size_t>(field)] = latin1_to_utf8(as_text(field_.bytes, field_.size));
+}
+
+void DataFileReader::store_auto_fields()
+{
+    for (std::size_t k = 0; k < auto_fields_.size(); ++k)
+        if ((auto_fields_stored_ >> k) & 1u)
+            buffers_.file_auto_rates[k] =
+                latin1_to_utf8(as_text(auto_fields_[k].bytes, auto_fields_[k].size));
+    auto_fields_stored_ = 0;
+}
+
+void DataFileReader::fail_missing_commas()
+{
+    store_auto_fields();
+    std::string description = file_name_ + ", line " + std::to_string(line_number_) +
+                              ": expected " + std::to_string(commas_needed()) + " commas, found " +
+                              std::to_string(commas_);
+    if (!line_has_bytes_)
+        description += " (the line is empty)";
+    throw Failure(description);
+}
+
+} // namespace tervalink

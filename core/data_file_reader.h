@@ -1,0 +1,73 @@
+#pragma once
+
+#include "data_file.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tervalink {
+
+inline constexpr int tp_line_count = 39;
+inline constexpr int tp_field_count = 6;
+inline constexpr int auto_field_count = 10;
+
+// How many bytes of each field the reader keeps: what the table's length limits let through
+// (one byte is one character in a data file). Field 1 of a TP line is never used.
+inline constexpr std::array<std::size_t, tp_field_count> tp_field_keep{8, 4, 5, 5, 5, 1};
+inline constexpr std::size_t auto_field_keep = 5;
+
+// Splits data file bytes into lines and fields while they arrive, in pieces of any size, and
+// stores the fields into the import buffers. Memory stays the same however long a line or the
+// file is. Lines 1 to 39 are TP lines, every later line an auto line; CR, LF and CR LF each end a
+// line. Throws Failure naming the file and line when a line lacks a comma.
+class DataFileReader {
+public:
+    // Starts a new read: sets file_line_count to 0. `file_name` is used in failure descriptions.
+    DataFileReader(std::string file_name, ImportBuffers& buffers);
+
+    void feed(std::string_view bytes);
+    // The end of the file ends the last line, unless the file ended with a line break.
+    void finish();
+
+    std::uint64_t line_number() const { return line_number_; }
+
+private:
+    struct FieldBytes {
+        std::array<char, 8> bytes{};
+        std::uint8_t size = 0;
+    };
+
+    const char* feed_fields(const char* p, const char* end);
+    const char* feed_rest_of_line(const char* p, const char* end);
+    const char* on_line_break(const char* at, const char* end);
+    void keep(const char* from, const char* to);
+    void cut_field();
+    void store_field(int field);
+    void end_line();
+    void start_line();
+    void store_tp_field(int field);
+    void store_auto_fields();
+    [[noreturn]] void fail_missing_commas();
+
+    int commas_needed() const { return tp_line_ ? tp_field_count - 1 : auto_field_count - 1; }
+    std::size_t keep_limit(int field) const;
+
+    std::string file_name_;
+    ImportBuffers& buffers_;
+    std::uint64_t line_number_ = 1;
+    bool tp_line_ = true;
+    bool line_has_bytes_ = false;
+    bool after_cr_ = false; // the last piece ended with CR: a leading LF belongs to it
+    int commas_ = 0;
+    std::size_t keep_limit_ = 0;
+    FieldBytes field_;
+    // The auto fields as stored so far: they reach file_auto_rates only at the end of the read or
+    // on a failure, so millions of auto lines cost no string allocation.
+    std::array<FieldBytes, auto_field_count> auto_fields_;
+    std::uint16_t auto_fields_stored_ = 0; // bit k: auto field k was stored by this read
+};
+
+} // namespace tervalink

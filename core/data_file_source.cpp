@@ -1,0 +1,84 @@
+#include "data_file_source.h"
+
+#include "failure.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tervalink {
+namespace {
+
+std::string refusal_of_kind(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return describe_file_error(EISDIR);
+    return "it is not a regular file (a device, pipe or socket cannot be imported)";
+}
+
+} // namespace
+
+std::string describe_file_error(int error_number)
+{
+    switch (error_number) {
+    case ENOENT:
+        return "no such file; check the name and the folder";
+    case EACCES:
+    case EPERM:
+        return "permission denied; the file must be readable by your user";
+    case EISDIR:
+        return "it is a directory, not a data file";
+    case ENOTDIR:
+        return "a part of the path is not a directory";
+    case ENAMETOOLONG:
+        return "the path is too long";
+    case ELOOP:
+        return "too many levels of symbolic links";
+    case EMFILE:
+    case ENFILE:
+        return "too many files are open; close some programs and try again";
+    case EIO:
+        return "input/output error; the disk or medium may be damaged";
+    default:
+        return std::strerror(error_number);
+    }
+}
+
+DataFileSource::DataFileSource(const std::string& path) : path_(path)
+{
+    // Non-blocking so that opening a pipe cannot hang; regular files ignore the flag.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0)
+        throw Failure("Cannot open " + path + ": " + describe_file_error(errno));
+    struct stat status {};
+    if (::fstat(fd_, &status) != 0) {
+        const int error_number = errno;
+        ::close(fd_);
+        throw Failure("Cannot open " + path + ": " + describe_file_error(error_number));
+    }
+    if (!S_ISREG(status.st_mode)) {
+        ::close(fd_);
+        throw Failure("Cannot open " + path + ": " + refusal_of_kind(status.st_mode));
+    }
+}
+
+DataFileSource::~DataFileSource()
+{
+    ::close(fd_);
+}
+
+std::size_t DataFileSource::read(char* buffer, std::size_t capacity, std::uint64_t line)
+{
+    for (;;) {
+        const ssize_t count = ::read(fd_, buffer, capacity);
+        if (count >= 0)
+            return static_cast<std::size_t>(count);
+        if (errno != EINTR)
+            throw Failure("Cannot read " + path_ + " at line " + std::to_string(line) + ": " +
+                          describe_file_error(errno));
+    }
+}
+
+} // namespace tervalink
