@@ -1,0 +1,264 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QString>
+
+#include "controls.h"
+#include "lamp.h"
+#include "qt_text.h"
+#include "twips.h"
+
+namespace tervalink {
+
+namespace {
+
+constexpr double design_points = 8.25;
+constexpr double position_points = 9.75;
+const QString blank_group_caption(36, QLatin1Char(' '));
+const QString column_header = QStringLiteral("  NID      FREQ    SYMB     POL");
+const QColor caption_red(255, 0, 0);
+
+struct Cell {
+    int left;
+    int top;
+};
+
+// Where each choice's group stands: four columns, four rows, SYSTEM in the first two top cells.
+constexpr std::array<Cell, choice_count> group_cells{{
+    {120, 2040}, {120, 3960}, {120, 5880},        // ASTRA 2, ASTRA 3, ASTRA 1
+    {4920, 2040}, {4920, 3960}, {4920, 5880},     // HOTBIRD, ASTRA 4N, THOR
+    {9720, 2040}, {9720, 3960}, {9720, 5880},     // AB3, EUTELSAT 9A, USER 1
+    {14520, 120}, {14520, 2040}, {14520, 3960},   // USER 2, USER 3, USER 4
+    {9720, 120}, {14520, 5880},                   // ASTRA 4S, AUTO SYMBOL
+}};
+
+constexpr int group_width = 4695;
+constexpr int group_height = 1695;
+
+// Every control gets its font explicitly, so a bold group caption never spreads to its contents.
+QFont design_font(double points, bool bold = false)
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setWeight(bold ? QFont::Bold : QFont::Normal);
+    return font;
+}
+
+template <typename Widget>
+Widget* place(Widget* widget, const QString& name, QRect geometry)
+{
+    widget->setObjectName(name);
+    widget->setGeometry(geometry);
+    widget->setFont(design_font(design_points));
+    return widget;
+}
+
+QString indexed(const char* name, int index)
+{
+    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
+}
+
+QLineEdit* text_box(QWidget* parent, const QString& name, QRect geometry, Field field,
+                    Qt::Alignment alignment)
+{
+    auto* box = place(new QLineEdit(parent), name, geometry);
+    box->setMaxLength(static_cast<int>(field_limit(field)));
+    box->setAlignment(alignment);
+    return box;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const char* caption, QRect geometry)
+{
+    return place(new QPushButton(QString::fromLatin1(caption), parent), QString::fromLatin1(name),
+                 geometry);
+}
+
+QComboBox* drop_down(QWidget* parent, const char* name, QRect geometry)
+{
+    auto* combo = place(new QComboBox(parent), QString::fromLatin1(name), geometry);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    return combo;
+}
+
+// "SYSTEM" is drawn red; the palette change is kept off the group's contents.
+void paint_caption_red(QGroupBox* group)
+{
+    const QPalette plain = group->palette();
+    QPalette red = plain;
+    red.setColor(QPalette::WindowText, caption_red);
+    group->setPalette(red);
+    for (QWidget* child : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        QPalette own = child->palette();
+        own.setColor(QPalette::WindowText, plain.color(QPalette::WindowText));
+        child->setPalette(own);
+    }
+}
+
+void build_system_group(QWidget* window, Controls& c)
+{
+    c.Frame1 = place(new QGroupBox(QStringLiteral("SYSTEM"), window), QStringLiteral("Frame1"),
+                     twips_rect(120, 120, 9495, 1695));
+    c.Frame1->setFont(design_font(design_points, true));
+    c.cboPort = drop_down(c.Frame1, "cboPort", twips_rect(840, 360, 1215, 315));
+    c.cboBurd = drop_down(c.Frame1, "cboBurd", twips_rect(2160, 360, 1215, 315));
+    c.cboBurd->addItems({QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
+                         QStringLiteral("57600")});
+    c.cmdScan = button(c.Frame1, "cmdScan", "Scan Ports", twips_rect(3600, 240, 1095, 500));
+    c.cmdOpenSave =
+        button(c.Frame1, "cmdOpenSave", "Open a Data File ...", twips_rect(4800, 240, 1695, 500));
+    c.CmdConnect = button(c.Frame1, "CmdConnect", "CONNECT", twips_rect(6720, 240, 1335, 500));
+    c.pBar = place(new QProgressBar(c.Frame1), QStringLiteral("pBar"),
+                   twips_rect(840, 960, 8535, 375));
+    c.pBar->setRange(0, 100);
+    c.pBar->setValue(0);
+    c.pBar->setTextVisible(false);
+    c.Label2 = place(new QLabel(QStringLiteral("Status :"), c.Frame1), QStringLiteral("Label2"),
+                     twips_rect(240, 1320, 615, 255));
+    c.lblSystem = place(new QLabel(c.Frame1), QStringLiteral("lblSystem"),
+                        twips_rect(840, 1320, 8295, 255));
+    paint_caption_red(c.Frame1);
+
+    // UPDATE and the lamp stand on the window, drawn over the SYSTEM group.
+    c.cmdSend = button(window, "cmdSend", "UPDATE", twips_rect(8280, 360, 1215, 500));
+    c.cmdSend->setEnabled(false);
+    c.pic = place(new Lamp(window), QStringLiteral("pic"), twips_rect(360, 1080, 500, 245));
+}
+
+void build_tp_row(QGroupBox* group, Controls& c, int slot, int row)
+{
+    const int index = row_index(slot, row);
+    const int top = 480 + 360 * row;
+    c.chTp[index] = place(new QCheckBox(QStringLiteral("TP%1").arg(row + 1), group),
+                          indexed("chTp", index), twips_rect(1320, top, 735, 255));
+    const auto box = [&](const char* name, int left, Field field, Qt::Alignment alignment) {
+        return text_box(group, indexed(name, index), twips_rect(left, top, 550, 315), field,
+                        alignment);
+    };
+    c.txtNID[index] = box("txtNID", 2160, Field::nid, Qt::AlignRight);
+    c.txtFreq[index] = box("txtFreq", 2760, Field::freq, Qt::AlignRight);
+    c.txtSym[index] = box("txtSym", 3360, Field::symb, Qt::AlignRight);
+    c.txtPol[index] = box("txtPol", 3960, Field::pol, Qt::AlignHCenter);
+}
+
+void build_slot_contents(QGroupBox* group, Controls& c, int slot)
+{
+    auto* position_label = place(new QLabel(QStringLiteral("POSITION"), group),
+                                 indexed("Label1", 2 * slot), twips_rect(240, 480, 855, 255));
+    position_label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    c.txtPos[slot] = text_box(group, indexed("txtPos", slot), twips_rect(240, 840, 855, 360),
+                              Field::position, Qt::AlignHCenter);
+    c.txtPos[slot]->setFont(design_font(position_points));
+    place(new QLabel(column_header, group), indexed("Label1", 2 * slot + 1),
+          twips_rect(2160, 240, 2415, 255));
+    for (int row = 0; row < rows_per_slot; ++row)
+        build_tp_row(group, c, slot, row);
+}
+
+void build_auto_symbol_contents(QGroupBox* group, Controls& c)
+{
+    for (int k = 0; k < auto_rate_count; ++k) {
+        const QRect geometry = twips_rect(360 + 900 * (k % 5), k < 5 ? 480 : 1080, 600, 285);
+        c.txtAutoSym[k] = text_box(group, indexed("txtAutoSym", k), geometry, Field::auto_rate,
+                                   Qt::AlignRight);
+    }
+}
+
+int option_width(int choice)
+{
+    switch (choice) {
+    case 0:
+    case 7:
+        return 1455;
+    case 6:
+        return 1095;
+    case 9:
+        return 1695;
+    default:
+        return 1335;
+    }
+}
+
+QRect option_geometry(int choice)
+{
+    if (choice == auto_symbol_choice)
+        return twips_rect(14640, 5910, 1695, 195);
+    const Cell cell = group_cells[static_cast<std::size_t>(choice)];
+    const int indent = cell.left == 120 ? 120 : 240;
+    return twips_rect(cell.left + indent, cell.top - 120, option_width(choice), 495);
+}
+
+void build_satellite_groups(QWidget* window, Controls& c)
+{
+    for (int k = 0; k < choice_count; ++k) {
+        const Cell cell = group_cells[static_cast<std::size_t>(k)];
+        auto* group = place(new QGroupBox(blank_group_caption, window), indexed("Frame2", k),
+                            twips_rect(cell.left, cell.top, group_width, group_height));
+        c.Frame2[k] = group;
+        if (k == auto_symbol_choice)
+            build_auto_symbol_contents(group, c);
+        else
+            build_slot_contents(group, c, k);
+    }
+    // The options lie over the group borders as their captions; all stand on the window so they
+    // form one group, and each paints its own background to hide the border under its text.
+    for (int k = 0; k < choice_count; ++k) {
+        auto* option = place(new QRadioButton(to_qstring(choice_name(k)), window),
+                             indexed("opSat", k), option_geometry(k));
+        option->setAutoExclusive(false); // the model keeps the single selection
+        option->setAutoFillBackground(true);
+        c.opSat[k] = option;
+    }
+}
+
+void build_hidden_controls(QWidget* window, Controls& c)
+{
+    c.List2 = place(new QListWidget(window), QStringLiteral("List2"),
+                    twips_rect(120, 7800, 10215, 2595));
+    c.List2->hide();
+    c.cmdCheck = button(window, "cmdCheck", "CHECK DATA", twips_rect(10800, 7800, 8295, 2655));
+    c.cmdCheck->hide();
+}
+
+} // namespace
+
+QLineEdit* Controls::edit(Field field, int index) const
+{
+    const auto at = [index](const auto& boxes) { return boxes.at(static_cast<std::size_t>(index)); };
+    switch (field) {
+    case Field::position:
+        return at(txtPos);
+    case Field::nid:
+        return at(txtNID);
+    case Field::freq:
+        return at(txtFreq);
+    case Field::symb:
+        return at(txtSym);
+    case Field::pol:
+        return at(txtPol);
+    case Field::auto_rate:
+        return at(txtAutoSym);
+    }
+    return nullptr;
+}
+
+Controls build_controls(QWidget* window)
+{
+    window->setFont(design_font(design_points));
+    Controls controls;
+    build_system_group(window, controls);
+    build_satellite_groups(window, controls);
+    build_hidden_controls(window, controls);
+    controls.cmdSend->raise();
+    controls.pic->raise();
+    return controls;
+}
+
+} // namespace tervalink

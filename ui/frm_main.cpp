@@ -1,0 +1,104 @@
+#include "frm_main.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QProgressBar>
+#include <QTimer>
+
+#include "message_box.h"
+#include "qt_text.h"
+#include "twips.h"
+
+namespace tervalink {
+
+namespace {
+constexpr int baud_57600_entry = 3;
+constexpr int full_progress = 100;
+} // namespace
+
+QString choose_data_file_with_dialog(QWidget* parent)
+{
+    return QFileDialog::getOpenFileName(parent);
+}
+
+frmMain::frmMain(FrmMainDependencies dependencies, QWidget* parent)
+    : QWidget(parent),
+      inventory_(dependencies.inventory),
+      choose_data_file_(std::move(dependencies.choose_data_file)),
+      clock_(dependencies.tick_period),
+      controls_(build_controls(this)),
+      binding_(table_, controls_),
+      update_view_(this, controls_, line_),
+      updater_(table_, update_image_, line_, clock_, update_view_)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(window_caption);
+    setFixedSize(twips_to_pixels(19320), twips_to_pixels(7725));
+    set_tab_order(controls_);
+    binding_.refresh_all();
+    binding_.connect_typing(this);
+    wire_handlers();
+    Form_Load();
+}
+
+frmMain::~frmMain() = default;
+
+// The message tables and repeat_count are fixed tables of the core, in place before any handler
+// can run; the steps that remain keep their order.
+void frmMain::Form_Load()
+{
+    controls_.cboBurd->setCurrentIndex(baud_57600_entry);
+    clock_.reset_and_start();
+    empty_port_list();
+    try {
+        fill_port_list(scan_ports(inventory_, port_names_));
+    } catch (const std::exception& failure) {
+        // Shown once the window is up, so the user can still pick or type a port.
+        startup_failure_ = QString::fromUtf8(failure.what());
+    }
+    controls_.pBar->setValue(full_progress);
+}
+
+void frmMain::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!startup_failure_)
+        return;
+    const QString text = *startup_failure_;
+    startup_failure_.reset();
+    QTimer::singleShot(0, this, [this, text] { show_message_box(this, text); });
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    if (updater_.running()) {
+        // Stop sending now: the abandoned wait sends the update down its error path, silently.
+        update_view_.suppress_messages();
+        clock_.abandon_wait();
+    }
+    if (line_.is_open())
+        line_.close();
+    event->accept();
+}
+
+void frmMain::empty_port_list()
+{
+    controls_.cboPort->clear();
+    controls_.cboPort->clearEditText();
+}
+
+void frmMain::fill_port_list(const std::vector<PortEntry>& entries)
+{
+    QComboBox* list = controls_.cboPort;
+    for (const PortEntry& entry : entries) {
+        list->addItem(to_qstring(entry.text));
+        list->setItemData(list->count() - 1,
+                          to_qstring(entry.device_path + " - " + entry.description),
+                          Qt::ToolTipRole);
+    }
+    if (!entries.empty())
+        list->setCurrentIndex(0);
+}
+
+} // namespace tervalink

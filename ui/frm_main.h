@@ -1,0 +1,79 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+#include <QString>
+#include <QWidget>
+
+#include "check_data.h"
+#include "controls.h"
+#include "data_file.h"
+#include "frames.h"
+#include "pacing_clock.h"
+#include "port_discovery.h"
+#include "satellite_table.h"
+#include "serial_line.h"
+#include "table_binding.h"
+#include "update_run.h"
+#include "window_update_view.h"
+
+namespace tervalink {
+
+// Asks the user for a data file; an empty path means nothing was chosen.
+using DataFileChooser = std::function<QString(QWidget* parent)>;
+
+// The platform's standard open dialog with its defaults: no filter, title or start folder.
+QString choose_data_file_with_dialog(QWidget* parent);
+
+struct FrmMainDependencies {
+    DeviceInventory& inventory;
+    std::chrono::milliseconds tick_period{10};
+    DataFileChooser choose_data_file = choose_data_file_with_dialog;
+};
+
+inline const QString window_caption = QStringLiteral("Tervalink V 1.34 (ZEPHLA)");
+
+// The program's only window: a view of the satellite table whose handlers call into the core and
+// the serial line. It owns all state of the run.
+class frmMain : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmMain(FrmMainDependencies dependencies, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void Form_Load();
+    void wire_handlers();
+    void fill_port_list(const std::vector<PortEntry>& entries);
+    void empty_port_list();
+
+    void opSat_Click(int choice);
+    void chTp_Click(int index, bool ticked);
+    void cmdScan_Click();
+    void cmdOpenSave_Click();
+    void CmdConnect_Click();
+    void cmdSend_Click();
+    void cmdCheck_Click();
+
+    DeviceInventory& inventory_;
+    DataFileChooser choose_data_file_;
+    SatelliteTable table_;
+    ImportBuffers import_buffers_;
+    UpdateImage update_image_;
+    PortNames port_names_;
+    SerialLine line_;
+    PacingClock clock_;
+    Controls controls_;
+    TableBinding binding_;
+    WindowUpdateView update_view_;
+    Updater updater_;
+    std::optional<QString> startup_failure_;
+};
+
+} // namespace tervalink

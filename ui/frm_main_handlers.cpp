@@ -1,0 +1,102 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "connection.h"
+#include "frm_main.h"
+#include "message_box.h"
+#include "qt_text.h"
+
+namespace tervalink {
+
+namespace {
+const QString connect_caption = QStringLiteral("CONNECT");
+const QString disconnect_caption = QStringLiteral("DISCONNECT");
+} // namespace
+
+void frmMain::wire_handlers()
+{
+    for (int choice = 0; choice < choice_count; ++choice)
+        connect(controls_.opSat[choice], &QRadioButton::clicked, this,
+                [this, choice] { opSat_Click(choice); });
+    for (int index = 0; index < tp_row_count; ++index)
+        connect(controls_.chTp[index], &QCheckBox::clicked, this,
+                [this, index](bool ticked) { chTp_Click(index, ticked); });
+    connect(controls_.cmdScan, &QPushButton::clicked, this, &frmMain::cmdScan_Click);
+    connect(controls_.cmdOpenSave, &QPushButton::clicked, this, &frmMain::cmdOpenSave_Click);
+    connect(controls_.CmdConnect, &QPushButton::clicked, this, &frmMain::CmdConnect_Click);
+    connect(controls_.cmdSend, &QPushButton::clicked, this, &frmMain::cmdSend_Click);
+    connect(controls_.cmdCheck, &QPushButton::clicked, this, &frmMain::cmdCheck_Click);
+}
+
+// A click on the option already selected is not a new selection: the ticks the user set stay.
+void frmMain::opSat_Click(int choice)
+{
+    if (!table_.option_set(choice))
+        table_.set_option(choice);
+    binding_.refresh_selection();
+}
+
+void frmMain::chTp_Click(int index, bool ticked)
+{
+    table_.set_ticked(index, ticked);
+    table_.tick_changed(index);
+    binding_.refresh_selection();
+}
+
+void frmMain::cmdScan_Click()
+{
+    empty_port_list();
+    try {
+        fill_port_list(scan_ports(inventory_, port_names_));
+    } catch (const std::exception& failure) {
+        show_message_box(this, QString::fromUtf8(failure.what()));
+    }
+}
+
+void frmMain::cmdOpenSave_Click()
+{
+    const QString path = choose_data_file_(this);
+    if (path.isEmpty())
+        return;
+    try {
+        import_data_file(QFile::encodeName(path).toStdString(), import_buffers_, table_);
+    } catch (const std::exception& failure) {
+        show_message_box(this, QString::fromUtf8(failure.what()));
+    }
+    binding_.refresh_all();
+}
+
+void frmMain::CmdConnect_Click()
+{
+    const bool connecting = controls_.CmdConnect->text() == connect_caption;
+    ConnectionOutcome outcome;
+    try {
+        outcome = toggle_connection(line_, connecting, to_utf8(controls_.cboPort->currentText()));
+    } catch (const std::exception& failure) {
+        outcome = {false, failure.what()};
+    }
+    controls_.CmdConnect->setText(outcome.connected ? disconnect_caption : connect_caption);
+    controls_.cmdSend->setEnabled(outcome.connected);
+    if (outcome.failure) {
+        update_view_.set_busy(false);
+        show_message_box(this, to_qstring(*outcome.failure));
+    }
+}
+
+void frmMain::cmdSend_Click() { updater_.run(); }
+
+void frmMain::cmdCheck_Click()
+{
+    const CheckDataResult result = check_data(table_);
+    controls_.List2->clear();
+    for (const std::string& line : result.lines)
+        controls_.List2->addItem(to_qstring(line));
+    if (result.failure)
+        show_message_box(this, to_qstring(*result.failure));
+}
+
+} // namespace tervalink
