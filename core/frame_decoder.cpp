@@ -1,0 +1,273 @@
+#include "frame_decoder.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+#include "frames.h"
+#include "satellite_table.h"
+
+namespace tervalink {
+namespace {
+
+// Long runs of noise come out in pieces, so a live reader sees them without waiting for a frame.
+constexpr std::size_t max_stray_run = 64;
+
+bool is_frame_type(std::uint8_t byte) { return byte == tp_type || byte == autosym_type; }
+
+std::size_t frame_length(std::uint8_t type)
+{
+    return type == tp_type ? std::tuple_size_v<TpPacket> : std::tuple_size_v<AutosymPacket>;
+}
+
+// How many bytes from data[0] (a start marker followed by a type letter) make the frame, or
+// nothing while more bytes are needed to decide. The decision only ever looks at bytes up to one
+// past the frame's nominal length, so it comes out the same however the stream was fed.
+std::optional<std::size_t> frame_extent(std::span<const std::uint8_t> data, bool at_end)
+{
+    const std::size_t length = frame_length(data[1]);
+    if (data.size() >= length && data[length - 1] == end_marker)
+        return length;
+    if (data.size() < length && !at_end)
+        return std::nullopt;
+    const std::size_t scanned = std::min(data.size(), length);
+    for (std::size_t p = 2; p < scanned; ++p) {
+        if (data[p] != start_marker)
+            continue;
+        if (p + 1 < data.size()) {
+            if (is_frame_type(data[p + 1]))
+                return p;
+            continue;
+        }
+        if (!at_end)
+            return std::nullopt;
+        return p;
+    }
+    return scanned;
+}
+
+bool carries_tag(std::span<const std::uint8_t> bytes)
+{
+    return bytes.size() >= 4 && bytes[2] == tag_first && bytes[3] == tag_second;
+}
+
+FrameKind kind_of(std::span<const std::uint8_t> bytes)
+{
+    if (bytes.size() < 2)
+        return FrameKind::untyped;
+    if (bytes[1] == tp_type)
+        return carries_tag(bytes) ? FrameKind::tagged_tp : FrameKind::tp;
+    return carries_tag(bytes) ? FrameKind::tagged_autosym : FrameKind::autosym;
+}
+
+// Exclusive or of everything between the type letter and the checksum byte.
+std::uint8_t computed_checksum(std::span<const std::uint8_t> frame)
+{
+    std::uint8_t sum = 0;
+    for (std::size_t i = 2; i + 2 < frame.size(); ++i)
+        sum ^= frame[i];
+    return sum;
+}
+
+DecodedFrame make_frame(std::span<const std::uint8_t> bytes, std::size_t offset)
+{
+    DecodedFrame frame;
+    frame.kind = kind_of(bytes);
+    frame.bytes.assign(bytes.begin(), bytes.end());
+    frame.offset = offset;
+    frame.complete = bytes.size() >= 2 && bytes.size() == frame_length(bytes[1]);
+    if (frame.complete) {
+        frame.checksum_ok = computed_checksum(bytes) == bytes[bytes.size() - 2];
+        frame.end_marker_ok = bytes.back() == end_marker;
+    }
+    return frame;
+}
+
+} // namespace
+
+std::vector<DecodedFrame> FrameDecoder::feed(std::span<const std::uint8_t> bytes)
+{
+    pending_.insert(pending_.end(), bytes.begin(), bytes.end());
+    std::vector<DecodedFrame> out;
+    split(false, out);
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(head_));
+    head_ = 0;
+    return out;
+}
+
+std::vector<DecodedFrame> FrameDecoder::finish()
+{
+    std::vector<DecodedFrame> out;
+    split(true, out);
+    flush_stray(out);
+    *this = FrameDecoder{};
+    return out;
+}
+
+void FrameDecoder::split(bool at_end, std::vector<DecodedFrame>& out)
+{
+    while (head_ < pending_.size()) {
+        const std::span<const std::uint8_t> data(pending_.data() + head_, pending_.size() - head_);
+        if (data[0] != start_marker) {
+            take_stray_byte(out);
+            continue;
+        }
+        if (data.size() < 2) {
+            if (at_end)
+                take_frame(1, out);
+            return;
+        }
+        if (!is_frame_type(data[1])) {
+            take_stray_byte(out);
+            continue;
+        }
+        const auto extent = frame_extent(data, at_end);
+        if (!extent)
+            return;
+        take_frame(*extent, out);
+    }
+}
+
+void FrameDecoder::take_stray_byte(std::vector<DecodedFrame>& out)
+{
+    if (stray_.bytes.empty())
+        stray_.offset = stream_offset_;
+    stray_.bytes.push_back(pending_[head_]);
+    ++head_;
+    ++stream_offset_;
+    if (stray_.bytes.size() == max_stray_run)
+        flush_stray(out);
+}
+
+void FrameDecoder::flush_stray(std::vector<DecodedFrame>& out)
+{
+    if (stray_.bytes.empty())
+        return;
+    out.push_back(std::move(stray_));
+    stray_ = DecodedFrame{};
+}
+
+void FrameDecoder::take_frame(std::size_t length, std::vector<DecodedFrame>& out)
+{
+    flush_stray(out);
+    out.push_back(make_frame(std::span(pending_).subspan(head_, length), stream_offset_));
+    head_ += length;
+    stream_offset_ += length;
+}
+
+std::string hex_bytes(std::span<const std::uint8_t> bytes)
+{
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string text;
+    for (std::uint8_t byte : bytes) {
+        if (!text.empty())
+            text += ' ';
+        text += digits[byte >> 4];
+        text += digits[byte & 0x0F];
+    }
+    return text;
+}
+
+namespace {
+
+unsigned value16(std::span<const std::uint8_t> frame, std::size_t low)
+{
+    return frame[low] + 256U * frame[low + 1];
+}
+
+std::string kind_name(FrameKind kind)
+{
+    switch (kind) {
+    case FrameKind::tp: return "TP";
+    case FrameKind::tagged_tp: return "tagged TP";
+    case FrameKind::autosym: return "auto";
+    case FrameKind::tagged_autosym: return "tagged auto";
+    case FrameKind::untyped: return "untyped";
+    case FrameKind::stray: return "stray";
+    }
+    return "unknown";
+}
+
+std::string slot_and_row(std::span<const std::uint8_t> frame)
+{
+    const int slot = frame[2];
+    const int row = frame[3];
+    if (slot < slot_count && row < rows_per_slot)
+        return " " + std::string(choice_name(slot)) + " TP" + std::to_string(row + 1);
+    return " slot " + std::to_string(slot) + " row " + std::to_string(row) + " (no such row)";
+}
+
+std::string polarisation(std::uint8_t byte)
+{
+    if (byte == 1)
+        return "H";
+    if (byte == 0)
+        return "V";
+    return "invalid (" + hex_bytes(std::span(&byte, 1)) + ")";
+}
+
+std::string tp_fields(std::span<const std::uint8_t> frame)
+{
+    return "position " + std::to_string(value16(frame, 4)) + ", NID " +
+           std::to_string(value16(frame, 6)) + ", FREQ " + std::to_string(value16(frame, 8)) +
+           ", SYMB " + std::to_string(value16(frame, 10)) + ", POL " + polarisation(frame[12]);
+}
+
+// The tagged packet carries the tag pair where rate 0 would be, so only rates 1 to 9 are read.
+std::string rates(std::span<const std::uint8_t> frame, bool tagged)
+{
+    const std::size_t first = tagged ? 1 : 0;
+    std::string text = tagged ? "rates 1-9" : "rates 0-9";
+    for (std::size_t k = first; k < auto_rate_count; ++k)
+        text += " " + std::to_string(value16(frame, 2 + 2 * k));
+    return text;
+}
+
+std::string integrity(const DecodedFrame& frame)
+{
+    const std::span<const std::uint8_t> bytes(frame.bytes);
+    std::string text = "checksum ";
+    if (frame.checksum_ok)
+        text += "ok";
+    else
+        text += "wrong (" + hex_bytes(bytes.subspan(bytes.size() - 2, 1)) + ", should be " +
+                hex_bytes(std::array{computed_checksum(bytes)}) + ")";
+    text += ", end marker ";
+    if (frame.end_marker_ok)
+        text += "ok";
+    else
+        text += "wrong (" + hex_bytes(bytes.last(1)) + ")";
+    return text;
+}
+
+std::string decoded_fields(const DecodedFrame& frame)
+{
+    const std::span<const std::uint8_t> bytes(frame.bytes);
+    switch (frame.kind) {
+    case FrameKind::tp: return slot_and_row(bytes) + ": " + tp_fields(bytes);
+    case FrameKind::tagged_tp: return ": " + tp_fields(bytes);
+    case FrameKind::autosym: return ": " + rates(bytes, false);
+    case FrameKind::tagged_autosym: return ": " + rates(bytes, true);
+    case FrameKind::untyped:
+    case FrameKind::stray: break;
+    }
+    return {};
+}
+
+} // namespace
+
+std::string describe_frame(const DecodedFrame& frame)
+{
+    const std::string hex = hex_bytes(frame.bytes);
+    const std::string count = std::to_string(frame.bytes.size());
+    if (frame.kind == FrameKind::stray)
+        return "stray bytes (" + count + "): " + hex;
+    if (frame.kind == FrameKind::untyped)
+        return "truncated frame, type letter missing: " + hex;
+    if (!frame.complete)
+        return kind_name(frame.kind) + " truncated, " + count + " of " +
+               std::to_string(frame_length(frame.bytes[1])) + " bytes: " + hex;
+    return kind_name(frame.kind) + decoded_fields(frame) + "; " + integrity(frame);
+}
+
+} // namespace tervalink

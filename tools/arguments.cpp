@@ -1,0 +1,165 @@
+#include "arguments.h"
+
+#include <algorithm>
+#include <array>
+
+namespace tervalink::frames_tool {
+
+const std::string_view usage_text =
+    "usage: tervalink-frames plan [--file PATH] [--set NAME=TEXT]... (--choice K | --choice none)"
+    " [--tick I]...\n"
+    "       tervalink-frames check [--file PATH] [--set NAME=TEXT]...\n"
+    "       tervalink-frames decode [PATH|-]\n"
+    "NAME is pos:S (S 0..12), nid:I, freq:I, symb:I or pol:I (I 0..38), or auto:K (K 0..9);\n"
+    "TEXT is everything after the first \"=\" and may be empty. --choice K takes 0..13\n"
+    "(13 is AUTO SYMBOL), --tick I takes a TP row index 0..38 (slot + 13 x row).\n"
+    "Exit status: 0 done, 2 bad arguments, 3 UPDATE refused with a message,\n"
+    "4 failure (overflow), 5 data file or capture not readable.\n";
+
+namespace {
+
+struct FieldName {
+    std::string_view name;
+    Field field;
+    int highest_index;
+};
+
+constexpr std::array field_names{
+    FieldName{"pos", Field::position, slot_count - 1},
+    FieldName{"nid", Field::nid, tp_row_count - 1},
+    FieldName{"freq", Field::freq, tp_row_count - 1},
+    FieldName{"symb", Field::symb, tp_row_count - 1},
+    FieldName{"pol", Field::pol, tp_row_count - 1},
+    FieldName{"auto", Field::auto_rate, auto_rate_count - 1},
+};
+
+// Plain decimal digits only: no sign, no blanks, nothing after them.
+int parse_index(std::string_view digits, int highest, std::string_view what)
+{
+    const auto fail = [&] {
+        return UsageError(std::string(what) + ": \"" + std::string(digits) +
+                          "\" is not a number from 0 to " + std::to_string(highest));
+    };
+    if (digits.empty() || digits.size() > 3)
+        throw fail();
+    int value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            throw fail();
+        value = value * 10 + (c - '0');
+    }
+    if (value > highest)
+        throw fail();
+    return value;
+}
+
+const FieldName& find_field(std::string_view name, std::string_view argument)
+{
+    const auto found = std::find_if(field_names.begin(), field_names.end(),
+                                    [&](const FieldName& known) { return known.name == name; });
+    if (found == field_names.end())
+        throw UsageError("--set " + std::string(argument) +
+                         ": NAME must be pos:S, nid:I, freq:I, symb:I, pol:I or auto:K");
+    return *found;
+}
+
+int parse_choice(std::string_view value)
+{
+    if (value == "none")
+        return no_choice;
+    return parse_index(value, choice_count - 1, "--choice");
+}
+
+bool is_one_of(std::string_view option, std::span<const std::string_view> allowed)
+{
+    return std::find(allowed.begin(), allowed.end(), option) != allowed.end();
+}
+
+// Checks that args[i] is an allowed option followed by its value, and gives the value.
+const std::string& option_value(std::span<const std::string> args, std::size_t i,
+                                std::span<const std::string_view> allowed)
+{
+    if (!is_one_of(args[i], allowed))
+        throw UsageError("unexpected argument \"" + args[i] + "\"");
+    if (i + 1 == args.size())
+        throw UsageError(args[i] + " needs a value");
+    return args[i + 1];
+}
+
+// Takes --file and --set; false for any other option.
+bool read_table_option(std::string_view option, const std::string& value, TableArguments& table)
+{
+    if (option == "--file") {
+        if (table.file)
+            throw UsageError("--file given twice");
+        table.file = value;
+        return true;
+    }
+    if (option == "--set") {
+        table.assignments.push_back(parse_assignment(value));
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+Assignment parse_assignment(std::string_view name_and_text)
+{
+    const auto equals = name_and_text.find('=');
+    const auto colon = name_and_text.substr(0, equals).find(':');
+    if (equals == std::string_view::npos || colon == std::string_view::npos)
+        throw UsageError("--set " + std::string(name_and_text) + ": expected NAME=TEXT");
+    const FieldName& field = find_field(name_and_text.substr(0, colon), name_and_text);
+    const auto index_text = name_and_text.substr(colon + 1, equals - colon - 1);
+    const int index = parse_index(index_text, field.highest_index,
+                                  "--set " + std::string(name_and_text.substr(0, equals)));
+    return Assignment{field.field, index, std::string(name_and_text.substr(equals + 1))};
+}
+
+PlanArguments parse_plan_arguments(std::span<const std::string> args)
+{
+    static constexpr std::array<std::string_view, 4> allowed{"--file", "--set", "--choice",
+                                                             "--tick"};
+    PlanArguments plan;
+    bool choice_given = false;
+    for (std::size_t i = 0; i < args.size(); i += 2) {
+        const std::string& value = option_value(args, i, allowed);
+        if (read_table_option(args[i], value, plan.table))
+            continue;
+        if (args[i] == "--tick") {
+            plan.ticks.push_back(parse_index(value, tp_row_count - 1, "--tick"));
+            continue;
+        }
+        if (choice_given)
+            throw UsageError("--choice given twice");
+        plan.choice = parse_choice(value);
+        choice_given = true;
+    }
+    if (!choice_given)
+        throw UsageError("plan needs --choice K or --choice none");
+    return plan;
+}
+
+TableArguments parse_check_arguments(std::span<const std::string> args)
+{
+    static constexpr std::array<std::string_view, 2> allowed{"--file", "--set"};
+    TableArguments table;
+    for (std::size_t i = 0; i < args.size(); i += 2)
+        read_table_option(args[i], option_value(args, i, allowed), table);
+    return table;
+}
+
+DecodeArguments parse_decode_arguments(std::span<const std::string> args)
+{
+    if (args.size() > 1)
+        throw UsageError("decode takes at most one PATH");
+    if (args.empty() || args[0] == "-")
+        return {};
+    if (args[0].starts_with("-"))
+        throw UsageError("unexpected argument \"" + args[0] + "\" (write ./" + args[0] +
+                         " for a file of that name)");
+    return DecodeArguments{args[0]};
+}
+
+} // namespace tervalink::frames_tool

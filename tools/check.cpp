@@ -1,0 +1,33 @@
+#include "check.h"
+
+#include <ostream>
+
+#include "check_data.h"
+#include "exit_codes.h"
+#include "failure.h"
+#include "table_setup.h"
+
+namespace tervalink::frames_tool {
+
+int run_check(const TableArguments& args, std::ostream& out, std::ostream& err)
+{
+    SatelliteTable table;
+    ImportBuffers buffers;
+    try {
+        import_given_file(args, buffers, table);
+    } catch (const Failure& failure) {
+        err << failure.what() << '\n';
+        return exit_input_unreadable;
+    }
+    apply_assignments(args, table);
+    const CheckDataResult result = check_data(table);
+    for (const std::string& line : result.lines)
+        out << line << '\n';
+    if (!result.failure)
+        return exit_done;
+    out.flush();
+    err << *result.failure << '\n';
+    return exit_failure;
+}
+
+} // namespace tervalink::frames_tool

@@ -1,0 +1,14 @@
+#pragma once
+
+namespace tervalink::frames_tool {
+
+// What a script calling the tool can rely on.
+enum ExitCode : int {
+    exit_done = 0,
+    exit_bad_arguments = 2,
+    exit_refused = 3,          // UPDATE would stop with a message box
+    exit_failure = 4,          // UPDATE would take its error path, CHECK DATA would stop
+    exit_input_unreadable = 5, // a data file or capture that cannot be read
+};
+
+} // namespace tervalink::frames_tool

@@ -1,0 +1,43 @@
+#include "frames_tool.h"
+
+#include <ostream>
+
+#include "arguments.h"
+#include "check.h"
+#include "decode.h"
+#include "exit_codes.h"
+#include "plan.h"
+
+namespace tervalink::frames_tool {
+namespace {
+
+int run_subcommand(std::span<const std::string> args, std::istream& in, std::ostream& out,
+                   std::ostream& err)
+{
+    if (args.empty())
+        throw UsageError("no subcommand given");
+    const std::string& command = args[0];
+    const auto rest = args.subspan(1);
+    if (command == "plan")
+        return run_plan(parse_plan_arguments(rest), out, err);
+    if (command == "check")
+        return run_check(parse_check_arguments(rest), out, err);
+    if (command == "decode")
+        return run_decode(parse_decode_arguments(rest), in, out, err);
+    throw UsageError("unknown subcommand \"" + command + "\"");
+}
+
+} // namespace
+
+int run_frames_tool(std::span<const std::string> args, std::istream& in, std::ostream& out,
+                    std::ostream& err)
+{
+    try {
+        return run_subcommand(args, in, out, err);
+    } catch (const UsageError& error) {
+        err << "tervalink-frames: " << error.what() << '\n' << usage_text;
+        return exit_bad_arguments;
+    }
+}
+
+} // namespace tervalink::frames_tool

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "arguments.h"
+#include "satellite_table.h"
+#include "update_run.h"
+
+namespace tervalink::frames_tool {
+
+struct PlannedFrame {
+    std::int64_t tick = 0; // ticks from the start of transmission when the frame is written
+    std::vector<std::uint8_t> bytes;
+};
+
+struct PlanResult {
+    UpdateOutcome outcome = UpdateOutcome::ignored;
+    std::vector<PlannedFrame> frames;
+    std::int64_t total_ticks = 0;
+    std::string message; // the last message box: an entry or clash text, or the failure
+};
+
+// What UPDATE does with the table as it stands, written to a recorder instead of the port.
+PlanResult plan_update(const SatelliteTable& table);
+
+// "0 23 53 03 ..." : the tick offset, a blank, the bytes in hex.
+std::string plan_line(const PlannedFrame& frame);
+
+// Builds the table as the arguments say, plans the update and reports it; gives the exit status.
+int run_plan(const PlanArguments& args, std::ostream& out, std::ostream& err);
+
+} // namespace tervalink::frames_tool
