@@ -26,6 +26,8 @@ std::string device_path_for_port(std::int16_t port_number);
 class SerialLine : public FrameSink {
 public:
     SerialLine();
+    // A line whose port numbers name devices under device_root instead of /dev (tests).
+    explicit SerialLine(std::string device_root);
     ~SerialLine() override;
     SerialLine(const SerialLine&) = delete;
     SerialLine& operator=(const SerialLine&) = delete;
@@ -40,8 +42,13 @@ public:
     void open_path(const std::string& device_path);
 
 private:
+    void open_device(const std::string& device_path, const std::string& label);
+    [[noreturn]] void fail_write(const std::string& reason);
+
     std::unique_ptr<QSerialPort> port_;
     std::int16_t port_number_ = 0;
+    std::string device_root_;
+    std::string label_; // how failures name the open port: "COM 107 (/dev/ttyUSB7)"
 };
 
 } // namespace tervalink
