@@ -1,0 +1,499 @@
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "data_file.h"
+#include "data_file_reader.h"
+#include "failure.h"
+#include "satellite_table.h"
+
+namespace tervalink {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Line n (1..39) of a generated file: values that tell the line apart in every field.
+std::string tp_line(int n, int flag)
+{
+    const int slot = (n - 1) % slot_count;
+    return "S" + std::to_string(slot) + "," + std::to_string(100 + n) + "," + std::to_string(n) +
+           "," + std::to_string(11000 + n) + "," + std::to_string(27000 + n) + "," +
+           std::to_string(flag);
+}
+
+std::string auto_line(int base)
+{
+    std::string line;
+    for (int k = 0; k < auto_rate_count; ++k)
+        line += (k ? "," : "") + std::to_string(base + k);
+    return line;
+}
+
+// Lines 1..count of the generated file; odd lines horizontal, even ones vertical. Line 40 and
+// later are auto lines starting at 20000, 21000, ...
+std::vector<std::string> file_lines(int count)
+{
+    std::vector<std::string> lines;
+    for (int n = 1; n <= count; ++n)
+        lines.push_back(n <= tp_line_count ? tp_line(n, n % 2) : auto_line(20000 + 1000 * (n - 40)));
+    return lines;
+}
+
+std::string join(const std::vector<std::string>& lines, const std::string& line_break)
+{
+    std::string text;
+    for (const auto& line : lines)
+        text += line + line_break;
+    return text;
+}
+
+// Everything of the table an import may touch or must leave alone, for "unchanged" checks.
+std::vector<std::string> snapshot(const SatelliteTable& table)
+{
+    std::vector<std::string> state;
+    for (Field f : {Field::position, Field::nid, Field::freq, Field::symb, Field::pol,
+                    Field::auto_rate})
+        for (int i = 0; i < field_count(f); ++i)
+            state.push_back(table.text(f, i));
+    for (int i = 0; i < tp_row_count; ++i)
+        state.push_back(std::to_string(table.ticked(i)) + std::to_string(table.caption_emphasis(i)));
+    for (int k = 0; k < choice_count; ++k)
+        state.push_back(std::to_string(table.option_set(k)) +
+                        std::to_string(table.option_emphasis(k)) +
+                        std::to_string(table.frame_emphasis(k)));
+    return state;
+}
+
+class DataFileImport : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "tervalink-import-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    std::string write(const std::string& name, const std::string& bytes)
+    {
+        const auto path = (folder_ / name).string();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+
+    void import(const std::string& bytes) { import_data_file(write("data.csv", bytes), buffers_, table_); }
+
+    // Imports and returns the failure's description; fails the test when the import succeeds.
+    std::string import_failure(const std::string& path)
+    {
+        try {
+            import_data_file(path, buffers_, table_);
+        } catch (const Failure& failure) {
+            return failure.what();
+        }
+        ADD_FAILURE() << "import of " << path << " succeeded";
+        return {};
+    }
+
+    void expect_generated_row(int i)
+    {
+        const int n = i + 1;
+        EXPECT_EQ(table_.nid(i), std::to_string(n)) << "row " << i;
+        EXPECT_EQ(table_.freq(i), std::to_string(11000 + n)) << "row " << i;
+        EXPECT_EQ(table_.symb(i), std::to_string(27000 + n)) << "row " << i;
+        EXPECT_EQ(table_.pol(i), n % 2 ? "H" : "V") << "row " << i;
+    }
+
+    void expect_generated_autos(int base)
+    {
+        for (int k = 0; k < auto_rate_count; ++k)
+            EXPECT_EQ(table_.auto_rate(k), std::to_string(base + k)) << "auto " << k;
+    }
+
+    fs::path folder_;
+    ImportBuffers buffers_;
+    SatelliteTable table_;
+};
+
+TEST_F(DataFileImport, FortyLinesFillTheWholeTableAndClearTheSelection)
+{
+    table_.set_option(3);
+    for (int row : {3, 16}) {
+        table_.set_ticked(row, true);
+        table_.tick_changed(row);
+    }
+    import(join(file_lines(40), "\n"));
+
+    for (int s = 0; s < slot_count; ++s)
+        EXPECT_EQ(table_.position(s), std::to_string(101 + s));
+    for (int i = 0; i < tp_row_count; ++i)
+        expect_generated_row(i);
+    expect_generated_autos(20000);
+    EXPECT_EQ(buffers_.file_line_count, 39);
+    EXPECT_EQ(table_.selected_choice(), no_choice);
+    for (int k = 0; k < choice_count; ++k)
+        EXPECT_FALSE(table_.option_emphasis(k)) << k;
+    for (int i = 0; i < tp_row_count; ++i) {
+        EXPECT_EQ(table_.ticked(i), i == 3 || i == 16) << i;
+        EXPECT_FALSE(table_.caption_emphasis(i)) << i;
+    }
+    EXPECT_TRUE(table_.frame_emphasis(3));
+}
+
+TEST_F(DataFileImport, ExampleLinesOfTheFileFormat)
+{
+    std::vector<std::string> lines = file_lines(40);
+    lines[0] = "S0,130,1,11200,27500,1";
+    lines[1] = "S1,192,2,11300,22000,0";
+    lines[13] = "S0,,1,11400,27500,0";
+    lines[39] = "22000,27500,30000,1000,2000,3000,4000,5000,6000,7000";
+    import(join(lines, "\r\n"));
+
+    const std::vector<std::vector<std::string>> rows = {
+        // row, position of its slot, NID, FREQ, SYMB, POL
+        {"0", "130", "1", "11200", "27500", "H"},
+        {"1", "192", "2", "11300", "22000", "V"},
+        {"13", "130", "1", "11400", "27500", "V"},
+    };
+    for (const auto& r : rows) {
+        const int i = std::stoi(r[0]);
+        EXPECT_EQ(table_.position(slot_of(i)), r[1]) << i;
+        EXPECT_EQ(table_.nid(i), r[2]) << i;
+        EXPECT_EQ(table_.freq(i), r[3]) << i;
+        EXPECT_EQ(table_.symb(i), r[4]) << i;
+        EXPECT_EQ(table_.pol(i), r[5]) << i;
+    }
+    const char* rates[] = {"22000", "27500", "30000", "1000", "2000",
+                           "3000",  "4000",  "5000",  "6000", "7000"};
+    for (int k = 0; k < auto_rate_count; ++k)
+        EXPECT_EQ(table_.auto_rate(k), rates[k]);
+}
+
+TEST_F(DataFileImport, OnlyTheFirstCharacterAfterTheFifthCommaIsTheFlag)
+{
+    struct Case {
+        std::string flag_field;
+        std::string stored;
+        std::string pol;
+    };
+    const std::vector<Case> cases = {
+        {"1", "1", "H"},   {"0", "0", "V"},   {"H", "H", "V"}, {"V", "V", "V"},
+        {" 1", " ", "V"},  {"", "", "V"},     {"10", "1", "H"}, {"1,x", "1", "H"},
+        {",1", ",", "V"},  {"\xB9", "\xC2\xB9", "V"},
+    };
+    for (const auto& c : cases) {
+        import("S0,130,1,11200,27500," + c.flag_field + "\n");
+        EXPECT_EQ(buffers_.file_tp_records[0][5], c.stored) << "flag field '" << c.flag_field << "'";
+        EXPECT_EQ(table_.pol(0), c.pol) << "flag field '" << c.flag_field << "'";
+    }
+}
+
+TEST_F(DataFileImport, PositionsComeOnlyFromTheFirstThirteenLines)
+{
+    std::vector<std::string> lines = file_lines(39);
+    for (int n = 14; n <= 39; ++n)
+        lines[static_cast<std::size_t>(n - 1)] = "S,999,1,11200,27500,0";
+    import(join(lines, "\n"));
+
+    for (int s = 0; s < slot_count; ++s)
+        EXPECT_EQ(table_.position(s), std::to_string(101 + s));
+    EXPECT_EQ(buffers_.file_tp_records[13][1], "999");
+}
+
+TEST_F(DataFileImport, FieldsAreStoredAsTextsWithinTheTableLimits)
+{
+    struct Case {
+        std::string line; // line 1 of a one-line file
+        std::vector<std::string> record;
+    };
+    const std::vector<Case> cases = {
+        {"S0, 130 , 1 , 11200,27500 ,1", {"S0", " 130", " 1 ", " 1120", "27500", "1"}},
+        {"S0,123456,1234567,11200000,27500000,0", {"S0", "1234", "12345", "11200", "27500", "0"}},
+        {"a very long unused field,,,,,", {"a very l", "", "", "", "", ""}},
+        {"S\xE9,19\xB0" "E,\xE9\xE9\xE9\xE9\xE9\xE9,x,y,1",
+         {"S\xC3\xA9", "19\xC2\xB0" "E", "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", "x", "y", "1"}},
+    };
+    for (const auto& c : cases) {
+        import(c.line + "\n");
+        for (std::size_t f = 0; f < 6; ++f)
+            EXPECT_EQ(buffers_.file_tp_records[0][f], c.record[f]) << c.line << " field " << f + 1;
+        EXPECT_EQ(table_.position(0), c.record[1]) << c.line;
+        EXPECT_EQ(table_.nid(0), c.record[2]) << c.line;
+        EXPECT_EQ(table_.freq(0), c.record[3]) << c.line;
+        EXPECT_EQ(table_.symb(0), c.record[4]) << c.line;
+    }
+}
+
+TEST_F(DataFileImport, ReaderKeepsAtLeastWhatTheTableHolds)
+{
+    EXPECT_GE(tp_field_keep[1], field_limit(Field::position));
+    EXPECT_GE(tp_field_keep[2], field_limit(Field::nid));
+    EXPECT_GE(tp_field_keep[3], field_limit(Field::freq));
+    EXPECT_GE(tp_field_keep[4], field_limit(Field::symb));
+    EXPECT_GE(auto_field_keep, field_limit(Field::auto_rate));
+}
+
+TEST_F(DataFileImport, TheLastAutoLineSetsTheAutoTableAndItsTenthFieldKeepsCommas)
+{
+    std::vector<std::string> lines = file_lines(42);
+    import(join(lines, "\n"));
+    expect_generated_autos(22000);
+
+    lines.push_back("1,2,3,4,5,6,7,8,9,a,b,c");
+    lines.push_back(",,,,,,,,,");
+    lines.push_back("1,2,3,4,5,6,7,8,9,1,000000");
+    import(join(lines, "\n"));
+    const char* rates[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "1,000"};
+    for (int k = 0; k < auto_rate_count; ++k)
+        EXPECT_EQ(table_.auto_rate(k), rates[k]) << k;
+    EXPECT_EQ(buffers_.file_line_count, 39);
+}
+
+TEST_F(DataFileImport, TenLinesAsFirstImportLeaveTheRestEmpty)
+{
+    import(join(file_lines(10), "\n"));
+
+    for (int i = 0; i < tp_row_count; ++i) {
+        if (i < 10) {
+            expect_generated_row(i);
+            continue;
+        }
+        EXPECT_EQ(table_.nid(i), "") << i;
+        EXPECT_EQ(table_.freq(i), "") << i;
+        EXPECT_EQ(table_.symb(i), "") << i;
+        EXPECT_EQ(table_.pol(i), "V") << i;
+    }
+    for (int s = 0; s < slot_count; ++s)
+        EXPECT_EQ(table_.position(s), s < 10 ? std::to_string(101 + s) : "") << s;
+    for (int k = 0; k < auto_rate_count; ++k)
+        EXPECT_EQ(table_.auto_rate(k), "") << k;
+    EXPECT_EQ(buffers_.file_line_count, 10);
+}
+
+TEST_F(DataFileImport, ShortFileAfterAFullOneBringsBackTheEarlierValues)
+{
+    import(join(file_lines(40), "\n"));
+    table_.set_text(Field::freq, 20, "12000");
+    table_.set_text(Field::position, 11, "7");
+    table_.set_text(Field::auto_rate, 3, "999");
+
+    std::vector<std::string> ten = file_lines(10);
+    for (auto& line : ten)
+        line = "X,1,2,3,4,0";
+    import(join(ten, "\n"));
+
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(table_.freq(i), "3") << i;
+    for (int i = 10; i < tp_row_count; ++i)
+        expect_generated_row(i);
+    EXPECT_EQ(table_.position(9), "1");
+    for (int s = 10; s < slot_count; ++s)
+        EXPECT_EQ(table_.position(s), std::to_string(101 + s)) << s;
+    expect_generated_autos(20000);
+}
+
+TEST_F(DataFileImport, EmptyFileCopiesTheBuffersAsTheyStand)
+{
+    import("");
+    EXPECT_EQ(buffers_.file_line_count, 0);
+    for (int s = 0; s < slot_count; ++s)
+        EXPECT_EQ(table_.position(s), "") << s;
+    EXPECT_EQ(table_.pol(0), "V");
+
+    import(join(file_lines(40), "\n"));
+    table_.set_text(Field::nid, 0, "555");
+    import("");
+    expect_generated_row(0);
+    expect_generated_autos(20000);
+}
+
+// Each case overwrites a file that was imported before, so the buffers show what the failing
+// read stored: earlier lines whole, the failing line up to its last comma.
+TEST_F(DataFileImport, LineWithoutItsCommasFailsAndLeavesTheTableAlone)
+{
+    struct Case {
+        std::string name;
+        std::string text;
+        std::string message; // after "<path>, "
+    };
+    std::vector<std::string> tp_short = file_lines(40);
+    tp_short[11] = "N,P,Q,R,S";
+    std::vector<std::string> auto_short = file_lines(41);
+    auto_short[40] = "a,b,c,d,e,f,g,h,i";
+    std::vector<std::string> empty_tp = file_lines(40);
+    empty_tp[4] = "";
+    const std::vector<Case> cases = {
+        {"tp line with four commas", join(tp_short, "\n"), "line 12: expected 5 commas, found 4"},
+        {"auto line with eight commas", join(auto_short, "\r\n"),
+         "line 41: expected 9 commas, found 8"},
+        {"empty line 41", join(file_lines(40), "\n") + "\n",
+         "line 41: expected 9 commas, found 0 (the line is empty)"},
+        {"empty tp line", join(empty_tp, "\r"),
+         "line 5: expected 5 commas, found 0 (the line is empty)"},
+        {"line without commas", "11200 27500", "line 1: expected 5 commas, found 0"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> earlier(40, "old,old,old,old,old,1");
+        earlier[39] = "old,old,old,old,old,old,old,old,old,old";
+        import(join(earlier, "\n"));
+        table_.set_option(2);
+        const auto before = snapshot(table_);
+
+        const auto path = write("bad.csv", c.text);
+        EXPECT_EQ(import_failure(path), path + ", " + c.message) << c.name;
+        EXPECT_EQ(snapshot(table_), before) << c.name;
+    }
+}
+
+TEST_F(DataFileImport, FailingLinesOverwriteOnlyTheFieldsBeforeTheMissingComma)
+{
+    std::vector<std::string> earlier(40, "old,old,old,old,old,1");
+    earlier[39] = "9,9,9,9,9,9,9,9,9,9";
+    import(join(earlier, "\n"));
+
+    std::vector<std::string> lines = file_lines(40);
+    lines[11] = "N,P,Q";
+    const auto path = write("tp.csv", join(lines, "\n"));
+    EXPECT_FALSE(import_failure(path).empty());
+    EXPECT_EQ(buffers_.file_line_count, 11);
+    EXPECT_EQ(buffers_.file_tp_records[10][2], "11");
+    const std::array<std::string, 6> partial = {"N", "P", "old", "old", "old", "1"};
+    EXPECT_EQ(buffers_.file_tp_records[11], partial);
+    EXPECT_EQ(buffers_.file_tp_records[12][2], "old");
+    EXPECT_EQ(buffers_.file_auto_rates[0], "9");
+
+    lines = file_lines(41);
+    lines[40] = "a,b,c,d,e,f,g,h,i";
+    EXPECT_FALSE(import_failure(write("auto.csv", join(lines, "\n"))).empty());
+    const std::array<std::string, 10> autos = {"a", "b", "c", "d", "e", "f", "g", "h", "20008", "20009"};
+    EXPECT_EQ(buffers_.file_auto_rates, autos);
+    EXPECT_EQ(buffers_.file_line_count, 39);
+}
+
+TEST_F(DataFileImport, EveryLineBreakStyleGivesTheSameTable)
+{
+    struct Case {
+        std::string name;
+        std::string text;
+        std::string failure; // empty when the import succeeds
+    };
+    const auto lines = file_lines(41);
+    std::string mixed;
+    const char* breaks[] = {"\n", "\r", "\r\n"};
+    for (std::size_t n = 0; n < lines.size(); ++n)
+        mixed += lines[n] + breaks[n % 3];
+    const std::vector<Case> cases = {
+        {"LF", join(lines, "\n"), ""},
+        {"CR", join(lines, "\r"), ""},
+        {"CR LF", join(lines, "\r\n"), ""},
+        {"mixed", mixed, ""},
+        {"no break at the end", join(lines, "\n").substr(0, join(lines, "\n").size() - 1), ""},
+        {"LF CR is two breaks", join(lines, "\n\r"), "line 2: expected 5 commas, found 0 (the line is empty)"},
+        {"CR CR LF is two breaks", join(lines, "\r\r\n"), "line 2: expected 5 commas, found 0 (the line is empty)"},
+        {"CR LF CR LF at the end", join(lines, "\r\n") + "\r\n", "line 42: expected 9 commas, found 0 (the line is empty)"},
+        {"single break", "\n", "line 1: expected 5 commas, found 0 (the line is empty)"},
+    };
+    for (const auto& c : cases) {
+        ImportBuffers fresh;
+        buffers_ = fresh;
+        table_ = SatelliteTable();
+        const auto path = write("breaks.csv", c.text);
+        if (!c.failure.empty()) {
+            EXPECT_EQ(import_failure(path), path + ", " + c.failure) << c.name;
+            continue;
+        }
+        import_data_file(path, buffers_, table_);
+        for (int i = 0; i < tp_row_count; ++i)
+            expect_generated_row(i);
+        expect_generated_autos(21000);
+    }
+}
+
+// The file is read in pieces; a line, a field or a CR LF pair may be cut anywhere.
+TEST(DataFileReader, PiecesOfAnySizeGiveTheSameBuffers)
+{
+    std::vector<std::string> lines = file_lines(42);
+    lines[40] = "1,2,3,4,5,6,7,8,9,1,000000";
+    std::string text;
+    for (std::size_t n = 0; n < lines.size(); ++n)
+        text += lines[n] + (n % 2 ? "\r\n" : "\r");
+
+    ImportBuffers whole;
+    DataFileReader whole_reader("whole", whole);
+    whole_reader.feed(text);
+    whole_reader.finish();
+
+    for (std::size_t piece : {1u, 2u, 3u, 7u, 16u, 17u, 33u}) {
+        ImportBuffers pieces;
+        DataFileReader reader("pieces", pieces);
+        for (std::size_t at = 0; at < text.size(); at += piece)
+            reader.feed(std::string_view(text).substr(at, piece));
+        reader.feed({});
+        reader.finish();
+        EXPECT_EQ(pieces.file_tp_records, whole.file_tp_records) << piece;
+        EXPECT_EQ(pieces.file_auto_rates, whole.file_auto_rates) << piece;
+        EXPECT_EQ(reader.line_number(), whole_reader.line_number()) << piece;
+    }
+    EXPECT_EQ(whole.file_auto_rates[9], "22009");
+}
+
+TEST(DataFileReader, LineNumbersGoBeyondSixteenBits)
+{
+    std::string text = join(file_lines(40), "\n");
+    for (int n = 41; n <= 70000; ++n)
+        text += auto_line(n % 30000) + "\n";
+    text += "1,2,3\n";
+    ImportBuffers buffers;
+    DataFileReader reader("big.csv", buffers);
+    try {
+        reader.feed(text);
+        reader.finish();
+        ADD_FAILURE() << "the short line passed";
+    } catch (const Failure& failure) {
+        EXPECT_STREQ(failure.what(), "big.csv, line 70001: expected 9 commas, found 2");
+    }
+    EXPECT_EQ(buffers.file_auto_rates[1], "2");
+    EXPECT_EQ(buffers.file_auto_rates[3], std::to_string(70000 % 30000 + 3));
+}
+
+TEST_F(DataFileImport, OneHugeLineFailsWithItsMessage)
+{
+    const auto path = write("huge.csv", std::string(8 << 20, 'x'));
+    EXPECT_EQ(import_failure(path), path + ", line 1: expected 5 commas, found 0");
+    EXPECT_EQ(buffers_.file_tp_records[0][0], "");
+}
+
+TEST_F(DataFileImport, PathsThatCannotBeReadFailWithTheReason)
+{
+    import(join(file_lines(3), "\n"));
+    const auto before = snapshot(table_);
+
+    const auto missing = (folder_ / "missing.csv").string();
+    EXPECT_EQ(import_failure(missing), "Cannot open " + missing + ": no such file; check the name and the folder");
+    const auto folder = folder_.string();
+    EXPECT_EQ(import_failure(folder), "Cannot open " + folder + ": it is a directory, not a data file");
+    EXPECT_EQ(import_failure("/dev/null"), "Cannot open /dev/null: it is not a regular file (a device, pipe or socket cannot be imported)");
+    const auto under_file = write("plain.csv", "x") + "/data.csv";
+    EXPECT_EQ(import_failure(under_file), "Cannot open " + under_file + ": a part of the path is not a directory");
+
+    EXPECT_EQ(snapshot(table_), before);
+    EXPECT_EQ(buffers_.file_line_count, 3);
+}
+
+TEST_F(DataFileImport, UnreadableFileSaysPermissionDenied)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads every file";
+    const auto path = write("locked.csv", "a,b,c,d,e,1\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0), 0);
+    EXPECT_EQ(import_failure(path), "Cannot open " + path + ": permission denied; the file must be readable by your user");
+}
+
+} // namespace
+} // namespace tervalink
