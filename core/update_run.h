@@ -77,7 +77,7 @@ private:
     bool auto_rates_pass();
     bool slot_entries_pass(int slot);
     bool clash_free(int choice);
-    void transmit_slot(int slot);
+    void transmit_slot();
     void transmit_auto_symbol();
     void take_error_path(std::string_view description);
 

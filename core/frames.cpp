@@ -1,0 +1,141 @@
+#include "frames.h"
+
+#include <algorithm>
+
+#include "failure.h"
+#include "numbers.h"
+#include "satellite_table.h"
+
+namespace tervalink {
+namespace {
+
+template <std::size_t N>
+std::uint8_t xor_of(const std::array<std::uint8_t, N>& packet, std::size_t first, std::size_t last)
+{
+    std::uint8_t sum = 0;
+    for (std::size_t i = first; i <= last; ++i)
+        sum ^= packet[i];
+    return sum;
+}
+
+// A packet clashes when a "#" stands anywhere after the type byte (the antenna unit would take it
+// for the start of a frame) or the checksum reads as the end marker.
+template <std::size_t N>
+bool clashes(const std::array<std::uint8_t, N>& packet)
+{
+    constexpr std::size_t checksum = N - 2;
+    const bool start_inside =
+        std::find(packet.begin() + 2, packet.end(), start_marker) != packet.end();
+    return start_inside || packet[checksum] == end_marker;
+}
+
+template <std::size_t N>
+void put_field(std::array<std::uint8_t, N>& packet, std::size_t at, std::string_view text,
+               std::string_view label)
+{
+    const auto bytes = encode_field16(text, label);
+    packet[at] = bytes[0];
+    packet[at + 1] = bytes[1];
+}
+
+template <std::size_t N>
+std::array<std::uint8_t, N> tagged_copy(const std::array<std::uint8_t, N>& packet)
+{
+    auto tagged = packet;
+    tagged[2] = tag_first;
+    tagged[3] = tag_second;
+    tagged[N - 2] = xor_of(tagged, 2, N - 3);
+    return tagged;
+}
+
+} // namespace
+
+std::array<std::uint8_t, 2> encode_field16(std::string_view text, std::string_view field_label)
+{
+    const double n = round_half_even(numeric_value(text));
+    if (!(n >= 0 && n <= 65535))
+        throw Failure(std::string(field_label) + ": " + std::string(text) +
+                      " does not fit 0..65535");
+    const auto value = static_cast<unsigned>(n);
+    return {static_cast<std::uint8_t>(value % 256), static_cast<std::uint8_t>(value / 256)};
+}
+
+std::string position_label(int slot) { return "position of " + std::string(choice_name(slot)); }
+
+std::string tp_field_label(std::string_view field, int slot, int row)
+{
+    return std::string(field) + " of " + std::string(choice_name(slot)) + " TP" +
+           std::to_string(row + 1);
+}
+
+std::string auto_rate_label(int k)
+{
+    return "symbol rate " + std::to_string(k + 1) + " of AUTO SYMBOL";
+}
+
+TpPacket encode_tp_packet(int slot, int row, std::string_view position, std::string_view nid,
+                          std::string_view freq, std::string_view symb, std::string_view pol)
+{
+    TpPacket packet{};
+    packet[0] = start_marker;
+    packet[1] = tp_type;
+    packet[2] = static_cast<std::uint8_t>(slot);
+    packet[3] = static_cast<std::uint8_t>(row);
+    put_field(packet, 4, position, position_label(slot));
+    put_field(packet, 6, nid, tp_field_label("NID", slot, row));
+    put_field(packet, 8, freq, tp_field_label("FREQ", slot, row));
+    put_field(packet, 10, symb, tp_field_label("SYMB", slot, row));
+    packet[12] = (pol == "H" || pol == "h") ? 1 : 0;
+    packet[13] = xor_of(packet, 2, 12);
+    packet[14] = end_marker;
+    return packet;
+}
+
+TpPacket make_tagged_tp_packet(const TpPacket& packet) { return tagged_copy(packet); }
+
+bool tp_packet_clashes(const TpPacket& packet) { return clashes(packet); }
+
+int make_tp_packet(const SatelliteTable& table, int slot, int row)
+{
+    const int i = row_index(slot, row);
+    const TpPacket packet = encode_tp_packet(slot, row, table.position(slot), table.nid(i),
+                                             table.freq(i), table.symb(i), table.pol(i));
+    return tp_packet_clashes(packet) ? 1 : 0;
+}
+
+AutosymPacket encode_autosym_packet(const AutosymTexts& rates)
+{
+    AutosymPacket packet{};
+    packet[0] = start_marker;
+    packet[1] = autosym_type;
+    for (std::size_t k = 0; k < rates.size(); ++k)
+        put_field(packet, 2 + 2 * k, rates[k], auto_rate_label(static_cast<int>(k)));
+    packet[22] = xor_of(packet, 2, 21);
+    packet[23] = end_marker;
+    return packet;
+}
+
+AutosymPacket make_tagged_autosym_packet(const AutosymPacket& packet) { return tagged_copy(packet); }
+
+bool autosym_packet_clashes(const AutosymPacket& packet) { return clashes(packet); }
+
+void make_update_packets(const SatelliteTable& table, int choice, UpdateImage& image)
+{
+    if (choice == auto_symbol_choice) {
+        AutosymTexts rates;
+        for (int k = 0; k < auto_rate_count; ++k)
+            rates[static_cast<std::size_t>(k)] = table.auto_rate(k);
+        image.autosym_packet = encode_autosym_packet(rates);
+        image.tagged_autosym_packet = make_tagged_autosym_packet(image.autosym_packet);
+        return;
+    }
+    for (int r = 0; r < rows_per_slot; ++r) {
+        const int i = row_index(choice, r);
+        if (table.ticked(i))
+            image.tp_packets[static_cast<std::size_t>(r)] =
+                encode_tp_packet(choice, r, table.position(choice), table.nid(i), table.freq(i),
+                                 table.symb(i), table.pol(i));
+    }
+}
+
+} // namespace tervalink

@@ -1,0 +1,182 @@
+#include "satellite_table.h"
+
+#include <stdexcept>
+
+#include "text.h"
+
+namespace tervalink {
+namespace {
+
+constexpr std::array<std::string_view, choice_count> choice_names = {
+    "ASTRA 2", "ASTRA 3", "ASTRA 1", "HOTBIRD", "ASTRA 4N", "THOR", "AB3",
+    "EUTELSAT 9A", "USER 1", "USER 2", "USER 3", "USER 4", "ASTRA 4S", "AUTO SYMBOL"};
+
+constexpr std::array<std::string_view, slot_count> default_positions = {
+    "282", "235", "192", "130", "48", "3592", "3550", "90", "42", "3300", "1160", "950", "48"};
+
+void check_index(int index, int count, const char* what)
+{
+    if (index < 0 || index >= count)
+        throw std::out_of_range(std::string(what) + " index " + std::to_string(index) +
+                                " is outside 0.." + std::to_string(count - 1));
+}
+
+} // namespace
+
+std::string_view choice_name(int choice)
+{
+    check_index(choice, choice_count, "choice");
+    return choice_names[static_cast<std::size_t>(choice)];
+}
+
+std::string_view default_position(int slot)
+{
+    check_index(slot, slot_count, "slot");
+    return default_positions[static_cast<std::size_t>(slot)];
+}
+
+std::size_t field_limit(Field field)
+{
+    switch (field) {
+    case Field::position: return 4;
+    case Field::pol: return 1;
+    case Field::nid:
+    case Field::freq:
+    case Field::symb:
+    case Field::auto_rate: return 5;
+    }
+    return 0;
+}
+
+int field_count(Field field)
+{
+    switch (field) {
+    case Field::position: return slot_count;
+    case Field::auto_rate: return auto_rate_count;
+    case Field::nid:
+    case Field::freq:
+    case Field::symb:
+    case Field::pol: return tp_row_count;
+    }
+    return 0;
+}
+
+SatelliteTable::SatelliteTable()
+{
+    for (int s = 0; s < slot_count; ++s)
+        positions_[static_cast<std::size_t>(s)] = default_position(s);
+}
+
+std::string& SatelliteTable::slot_for(Field field, int index)
+{
+    check_index(index, field_count(field), "field");
+    const auto i = static_cast<std::size_t>(index);
+    switch (field) {
+    case Field::position: return positions_[i];
+    case Field::nid: return nids_[i];
+    case Field::freq: return freqs_[i];
+    case Field::symb: return symbs_[i];
+    case Field::pol: return pols_[i];
+    case Field::auto_rate: return auto_rates_[i];
+    }
+    throw std::out_of_range("unknown field");
+}
+
+const std::string& SatelliteTable::text(Field field, int index) const
+{
+    return const_cast<SatelliteTable*>(this)->slot_for(field, index);
+}
+
+void SatelliteTable::set_text(Field field, int index, std::string_view value)
+{
+    slot_for(field, index) = limit_characters(value, field_limit(field));
+}
+
+bool SatelliteTable::ticked(int index) const
+{
+    check_index(index, tp_row_count, "TP row");
+    return ticked_[static_cast<std::size_t>(index)];
+}
+
+void SatelliteTable::set_ticked(int index, bool ticked)
+{
+    check_index(index, tp_row_count, "TP row");
+    ticked_[static_cast<std::size_t>(index)] = ticked;
+}
+
+bool SatelliteTable::option_set(int choice) const
+{
+    check_index(choice, choice_count, "choice");
+    return option_set_[static_cast<std::size_t>(choice)];
+}
+
+void SatelliteTable::set_option(int choice)
+{
+    check_index(choice, choice_count, "choice");
+    option_set_.fill(false);
+    option_set_[static_cast<std::size_t>(choice)] = true;
+    select_choice(choice);
+}
+
+void SatelliteTable::clear_option(int choice)
+{
+    check_index(choice, choice_count, "choice");
+    option_set_[static_cast<std::size_t>(choice)] = false;
+}
+
+int SatelliteTable::selected_choice() const
+{
+    int selected = no_choice;
+    for (int k = 0; k < choice_count; ++k)
+        if (option_set_[static_cast<std::size_t>(k)])
+            selected = k;
+    return selected;
+}
+
+bool SatelliteTable::option_emphasis(int choice) const
+{
+    check_index(choice, choice_count, "choice");
+    return option_emphasis_[static_cast<std::size_t>(choice)];
+}
+
+bool SatelliteTable::frame_emphasis(int choice) const
+{
+    check_index(choice, choice_count, "choice");
+    return frame_emphasis_[static_cast<std::size_t>(choice)];
+}
+
+bool SatelliteTable::caption_emphasis(int index) const
+{
+    check_index(index, tp_row_count, "TP row");
+    return caption_emphasis_[static_cast<std::size_t>(index)];
+}
+
+void SatelliteTable::select_choice(int choice)
+{
+    check_index(choice, choice_count, "choice");
+    frame_emphasis_.fill(false);
+    option_emphasis_.fill(false);
+    caption_emphasis_.fill(false);
+    ticked_.fill(false);
+    frame_emphasis_[static_cast<std::size_t>(choice)] = true;
+    if (choice != auto_symbol_choice)
+        for (int r = 0; r < rows_per_slot; ++r)
+            caption_emphasis_[static_cast<std::size_t>(row_index(choice, r))] = true;
+    option_emphasis_[static_cast<std::size_t>(choice)] = true;
+}
+
+void SatelliteTable::tick_changed(int index)
+{
+    check_index(index, tp_row_count, "TP row");
+    if (!option_set(slot_of(index)))
+        ticked_[static_cast<std::size_t>(index)] = false;
+}
+
+void SatelliteTable::clear_selection()
+{
+    option_set_.fill(false);
+    option_emphasis_.fill(false);
+    caption_emphasis_.fill(false);
+}
+
+} // namespace tervalink

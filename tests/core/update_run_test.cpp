@@ -1,0 +1,337 @@
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "failure.h"
+#include "satellite_table.h"
+#include "test_bytes.h"
+#include "update_run.h"
+
+namespace tervalink {
+namespace {
+
+using testing_support::hex;
+using Log = std::vector<std::string>;
+
+// Sink, pacer and view in one: everything the update does lands in one ordered log.
+class Recorder : public FrameSink, public Pacer, public UpdateView {
+public:
+    void write_frame(std::span<const std::uint8_t> frame) override
+    {
+        if (++frames == fail_on_frame)
+            throw Failure("Cannot write to COM 3 (/dev/ttyUSB2): the device has gone");
+        log.push_back("write@" + std::to_string(clock) + " " + hex(frame));
+    }
+    void wait_ticks(std::int16_t ticks) override
+    {
+        log.push_back("wait " + std::to_string(ticks));
+        clock += ticks;
+        if (during_wait)
+            during_wait();
+    }
+    void show_message(std::string_view text) override { log.push_back("box " + std::string(text)); }
+    void set_status(std::string_view text) override { log.push_back("status " + std::string(text)); }
+    void set_progress_maximum(int maximum) override { log.push_back("max " + std::to_string(maximum)); }
+    void set_progress_value(int value) override { log.push_back("value " + std::to_string(value)); }
+    void set_busy(bool busy) override { log.push_back(busy ? "busy on" : "busy off"); }
+    void start_lamp() override { log.push_back("lamp start"); }
+    void stop_lamp() override { log.push_back("lamp stop"); }
+    void disconnect_after_error() override { log.push_back("disconnect"); }
+
+    Log only(std::string_view prefix) const
+    {
+        Log out;
+        for (const auto& entry : log)
+            if (entry.starts_with(prefix))
+                out.push_back(entry);
+        return out;
+    }
+
+    Log log;
+    int clock = 0;
+    int frames = 0;
+    int fail_on_frame = -1;
+    std::function<void()> during_wait;
+};
+
+class UpdateRun : public testing::Test {
+public:
+    void fill_row(int slot, int row, const char* nid = "1", const char* freq = "11778",
+                  const char* symb = "27500", const char* pol = "V")
+    {
+        const int i = row_index(slot, row);
+        table.set_text(Field::nid, i, nid);
+        table.set_text(Field::freq, i, freq);
+        table.set_text(Field::symb, i, symb);
+        table.set_text(Field::pol, i, pol);
+    }
+    void tick(int slot, int row) { table.set_ticked(row_index(slot, row), true); }
+    void fill_auto(std::array<const char*, 10> rates)
+    {
+        for (int k = 0; k < auto_rate_count; ++k)
+            table.set_text(Field::auto_rate, k, rates[static_cast<std::size_t>(k)]);
+    }
+
+    SatelliteTable table;
+    UpdateImage image;
+    Recorder recorder;
+    Updater updater{table, image, recorder, recorder, recorder};
+};
+
+struct RefusalCase {
+    std::string name;
+    std::function<void(UpdateRun&)> arrange;
+    std::string message;
+};
+
+class UpdateRefusals : public UpdateRun, public testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(UpdateRefusals, ShowOneMessageAndWriteNothing)
+{
+    GetParam().arrange(*this);
+    EXPECT_EQ(updater.run(), UpdateOutcome::refused);
+    EXPECT_EQ(recorder.log, (Log{"box " + GetParam().message}));
+}
+
+const std::array<const char*, 10> good_rates = {"27500", "22000", "30000", "29900", "27000",
+                                                "28000", "25000", "23000", "6111",  "5000"};
+
+INSTANTIATE_TEST_SUITE_P(
+    EntryTests, UpdateRefusals,
+    testing::Values(
+        RefusalCase{"NothingSelected", [](UpdateRun&) {}, "Select a satellite to update"},
+        RefusalCase{"EmptyPositionBeforeTicks",
+                    [](UpdateRun& fixture) {
+                        fixture.table.set_option(2);
+                        fixture.table.set_text(Field::position, 2, "");
+                    },
+                    "Some of the required field(s) is(are) empty. Please fill out all the checked "
+                    "TP information."},
+        RefusalCase{"NoTickedRow", [](UpdateRun& fixture) { fixture.table.set_option(2); },
+                    "Select TPs to update"},
+        RefusalCase{"FirstFailingRowInRowOrder",
+                    [](UpdateRun& fixture) {
+                        fixture.table.set_option(4);
+                        fixture.fill_row(4, 0, "1", "9000");
+                        fixture.fill_row(4, 1, "x");
+                        fixture.tick(4, 1);
+                        fixture.tick(4, 0);
+                    },
+                    "Frequency range must be within 10700 ~12750."},
+        RefusalCase{"UntickedBadRowIsNotChecked",
+                    [](UpdateRun& fixture) {
+                        fixture.table.set_option(4);
+                        fixture.fill_row(4, 0, "-1");
+                        fixture.fill_row(4, 2, "1", "11000", "27500", "Q");
+                        fixture.tick(4, 2);
+                    },
+                    "Polarization must be either 'H' or 'V'"},
+        RefusalCase{"AutoEmptyBeatsNonNumericWhateverOrder",
+                    [](UpdateRun& fixture) {
+                        fixture.table.set_option(auto_symbol_choice);
+                        fixture.fill_auto(good_rates);
+                        fixture.table.set_text(Field::auto_rate, 1, "abc");
+                        fixture.table.set_text(Field::auto_rate, 8, "");
+                    },
+                    "Some of the required field(s) is(are) empty. Please fill out all the "
+                    "information."},
+        RefusalCase{"AutoBlankIsNotEmptyButNotNumeric",
+                    [](UpdateRun& fixture) {
+                        fixture.table.set_option(auto_symbol_choice);
+                        fixture.fill_auto(good_rates);
+                        fixture.table.set_text(Field::auto_rate, 3, " ");
+                    },
+                    "Symbol Rate must be in positive numbers."},
+        RefusalCase{"AutoAbove32000",  // "32000.5" cannot be typed: five characters at most
+                    [](UpdateRun& fixture) {
+                        fixture.table.set_option(auto_symbol_choice);
+                        fixture.fill_auto(good_rates);
+                        fixture.table.set_text(Field::auto_rate, 9, "32001");
+                    },
+                    "Symbol Rate must be in positive numbers."},
+        RefusalCase{"AutoNegative",
+                    [](UpdateRun& fixture) {
+                        fixture.table.set_option(auto_symbol_choice);
+                        fixture.fill_auto(good_rates);
+                        fixture.table.set_text(Field::auto_rate, 0, "-1");
+                    },
+                    "Symbol Rate must be in positive numbers."}),
+    [](const testing::TestParamInfo<RefusalCase>& param_info) { return param_info.param.name; });
+
+TEST_F(UpdateRun, ClashesInRowsZeroAndTwoAreListedTogether)
+{
+    table.set_option(3);
+    fill_row(3, 0, "1", "10787");
+    fill_row(3, 1);
+    fill_row(3, 2, "35");
+    for (int r : {0, 1, 2})
+        tick(3, r);
+    EXPECT_EQ(updater.run(), UpdateOutcome::clash);
+    const std::string text = "Change the TP 1, TP 3 informations (DATA FORMAT ERROR)";
+    EXPECT_EQ(recorder.log, (Log{"status " + text, "box " + text}));
+}
+
+TEST_F(UpdateRun, AutoSymbolClashInTheTaggedCopy)
+{
+    table.set_option(auto_symbol_choice);
+    fill_auto({"0", "0", "0", "0", "0", "0", "0", "0", "0", "0"});
+    EXPECT_EQ(updater.run(), UpdateOutcome::clash);
+    const std::string text = "Change the symbolrate informations (DATA FORMAT ERROR)";
+    EXPECT_EQ(recorder.log, (Log{"status " + text, "box " + text}));
+}
+
+TEST_F(UpdateRun, OneRowSchedule)
+{
+    table.set_option(3);
+    fill_row(3, 1);
+    tick(3, 1);
+    ASSERT_EQ(updater.run(), UpdateOutcome::completed);
+
+    const Log writes = recorder.only("write@");
+    ASSERT_EQ(writes.size(), 45u);
+    EXPECT_EQ(writes[0], "write@0 23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AA 2A");
+    EXPECT_EQ(writes[1], "write@30 23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AA 2A");
+    EXPECT_EQ(writes[2], "write@60 23 53 14 37 82 00 01 00 02 2E 6C 6B 00 8B 2A");
+    EXPECT_EQ(writes[3].substr(0, 12), "write@290 23");
+    EXPECT_EQ(writes[44].substr(0, 28), "write@5940 23 53 14 37 82 00");
+    EXPECT_EQ(recorder.clock, 6450);
+
+    Log pauses_after_tagged;
+    const Log waits = recorder.only("wait ");
+    for (std::size_t w = 2; w < waits.size(); w += 3)
+        pauses_after_tagged.push_back(waits[w]);
+    EXPECT_EQ(pauses_after_tagged.front(), "wait 230");
+    EXPECT_EQ(pauses_after_tagged.back(), "wait 510");
+
+    Log progress = recorder.only("value ");
+    EXPECT_EQ(progress.size(), 16u);
+    EXPECT_EQ(progress.front(), "value 1");
+    EXPECT_EQ(progress[1], "value 1");
+    EXPECT_EQ(progress.back(), "value 15");
+    EXPECT_EQ(recorder.only("max "), (Log{"max 15"}));
+
+    const Log head(recorder.log.begin(), recorder.log.begin() + 5);
+    EXPECT_EQ(head, (Log{"busy on", "lamp start", "status Updating ...   Please wait a few minutes.",
+                         "max 15", "value 1"}));
+    const Log tail(recorder.log.end() - 3, recorder.log.end());
+    EXPECT_EQ(tail, (Log{"lamp stop", "status Update has been completed.", "busy off"}));
+}
+
+TEST_F(UpdateRun, ThreeRowsGoOutRowAfterRow)
+{
+    table.set_option(12);
+    for (int r : {0, 1, 2}) {
+        fill_row(12, r, r == 1 ? "2" : "1");
+        tick(12, r);
+    }
+    ASSERT_EQ(updater.run(), UpdateOutcome::completed);
+    const Log writes = recorder.only("write@");
+    ASSERT_EQ(writes.size(), 135u);
+    EXPECT_EQ(recorder.only("max "), (Log{"max 45"}));
+    EXPECT_EQ(recorder.only("value ").back(), "value 45");
+    EXPECT_EQ(recorder.clock, 3 * 6450);
+    // Byte 3 is the row: 45 frames of row 0 (and their tagged copies), then row 1, then row 2.
+    EXPECT_NE(writes[42].find(" 0C 00 "), std::string::npos);
+    EXPECT_NE(writes[45].find(" 0C 01 "), std::string::npos);
+    EXPECT_NE(writes[90].find(" 0C 02 "), std::string::npos);
+}
+
+TEST_F(UpdateRun, AutoSymbolSchedule)
+{
+    table.set_option(auto_symbol_choice);
+    fill_auto(good_rates);
+    ASSERT_EQ(updater.run(), UpdateOutcome::completed);
+    const Log writes = recorder.only("write@");
+    ASSERT_EQ(writes.size(), 10u);
+    EXPECT_EQ(writes[0],
+              "write@0 23 42 6C 6B F0 55 30 75 CC 74 78 69 60 6D A8 61 D8 59 DF 17 88 13 58 2A");
+    EXPECT_EQ(writes[1],
+              "write@150 23 42 14 37 F0 55 30 75 CC 74 78 69 60 6D A8 61 D8 59 DF 17 88 13 7C 2A");
+    EXPECT_EQ(writes[2].substr(0, 12), "write@370 23");
+    EXPECT_EQ(recorder.clock, 2050);
+    EXPECT_EQ(recorder.only("wait "),
+              (Log{"wait 150", "wait 220", "wait 150", "wait 240", "wait 150", "wait 260",
+                   "wait 150", "wait 280", "wait 150", "wait 300"}));
+    EXPECT_EQ(recorder.only("value "),
+              (Log{"value 1", "value 3", "value 6", "value 9", "value 12", "value 15"}));
+    EXPECT_EQ(recorder.only("max "), (Log{"max 15"}));
+}
+
+TEST_F(UpdateRun, AutoSymbolBoundsAreInclusive)
+{
+    table.set_option(auto_symbol_choice);
+    fill_auto({"0", "32000", "1", "1e3", " 5 ", "+7", "0", "0", "9", "10"});
+    EXPECT_EQ(updater.run(), UpdateOutcome::completed);
+    EXPECT_EQ(recorder.only("write@").size(), 10u);
+}
+
+TEST_F(UpdateRun, FailingWriteTakesTheErrorPathAndWritesNothingMore)
+{
+    table.set_option(0);
+    fill_row(0, 0);
+    tick(0, 0);
+    recorder.fail_on_frame = 7;
+    EXPECT_EQ(updater.run(), UpdateOutcome::failed);
+    EXPECT_EQ(recorder.only("write@").size(), 6u);
+    const Log tail(recorder.log.end() - 5, recorder.log.end());
+    EXPECT_EQ(tail, (Log{"lamp stop", "disconnect",
+                         "status Error occurred during updating. Please try again.", "busy off",
+                         "box Cannot write to COM 3 (/dev/ttyUSB2): the device has gone"}));
+    EXPECT_EQ(recorder.only("value ").back(), "value 2");
+}
+
+TEST_F(UpdateRun, ValueBeyondSixteenBitsFailsBeforeAnyFrame)
+{
+    table.set_option(1);
+    fill_row(1, 2, "70000");
+    tick(1, 2);
+    EXPECT_EQ(updater.run(), UpdateOutcome::failed);
+    EXPECT_EQ(recorder.log,
+              (Log{"lamp stop", "disconnect", "status Error occurred during updating. Please try again.",
+                   "busy off", "box NID of ASTRA 3 TP3: 70000 does not fit 0..65535"}));
+}
+
+TEST_F(UpdateRun, SecondPressDuringAWaitIsIgnored)
+{
+    table.set_option(auto_symbol_choice);
+    fill_auto(good_rates);
+    UpdateOutcome inner = UpdateOutcome::completed;
+    recorder.during_wait = [&] { inner = updater.run(); };
+    EXPECT_EQ(updater.run(), UpdateOutcome::completed);
+    EXPECT_EQ(inner, UpdateOutcome::ignored);
+    EXPECT_EQ(recorder.only("write@").size(), 10u);
+    EXPECT_FALSE(updater.running());
+}
+
+TEST_F(UpdateRun, RowTickedDuringTransmissionIsNeverSent)
+{
+    table.set_option(6);
+    fill_row(6, 0);
+    fill_row(6, 2, "9");
+    tick(6, 0);
+    recorder.during_wait = [&] { tick(6, 2); };
+    ASSERT_EQ(updater.run(), UpdateOutcome::completed);
+    for (const auto& write : recorder.only("write@"))
+        EXPECT_EQ(write.find(" 06 02 "), std::string::npos) << write;
+    EXPECT_EQ(recorder.only("write@").size(), 45u);
+}
+
+TEST_F(UpdateRun, ImageKeepsUntickedRowsFromAnEarlierBuild)
+{
+    table.set_option(4);
+    fill_row(4, 1, "5");
+    tick(4, 1);
+    ASSERT_EQ(updater.run(), UpdateOutcome::completed);
+    const TpPacket row1 = image.tp_packets[1];
+    table.set_option(4);
+    fill_row(4, 0, "6");
+    tick(4, 0);
+    ASSERT_EQ(updater.run(), UpdateOutcome::completed);
+    EXPECT_EQ(image.tp_packets[1], row1);
+    EXPECT_EQ(image.tp_packets[0][6], 6);
+}
+
+} // namespace
+} // namespace tervalink
