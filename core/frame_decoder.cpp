@@ -34,14 +34,14 @@ std::optional<std::size_t> frame_extent(std::span<const std::uint8_t> data, bool
     for (std::size_t p = 2; p < scanned; ++p) {
         if (data[p] != start_marker)
             continue;
-        if (p + 1 < data.size()) {
-            if (is_frame_type(data[p + 1]))
-                return p;
-            continue;
-        }
-        if (!at_end)
+        // A start marker as the very last byte of the stream proves nothing: it stays in the frame.
+        if (p + 1 == data.size()) {
+            if (at_end)
+                continue;
             return std::nullopt;
-        return p;
+        }
+        if (is_frame_type(data[p + 1]))
+            return p;
     }
     return scanned;
 }
