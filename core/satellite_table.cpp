@@ -21,18 +21,24 @@ void check_index(int index, int count, const char* what)
                                 " is outside 0.." + std::to_string(count - 1));
 }
 
+// Every index into the table is checked: a wrong index is a programming fault, never a silent write.
+template <typename Array>
+auto& checked(Array& array, int index, const char* what)
+{
+    check_index(index, static_cast<int>(array.size()), what);
+    return array[static_cast<std::size_t>(index)];
+}
+
 } // namespace
 
 std::string_view choice_name(int choice)
 {
-    check_index(choice, choice_count, "choice");
-    return choice_names[static_cast<std::size_t>(choice)];
+    return checked(choice_names, choice, "choice");
 }
 
 std::string_view default_position(int slot)
 {
-    check_index(slot, slot_count, "slot");
-    return default_positions[static_cast<std::size_t>(slot)];
+    return checked(default_positions, slot, "slot");
 }
 
 std::size_t field_limit(Field field)
@@ -69,15 +75,13 @@ SatelliteTable::SatelliteTable()
 
 std::string& SatelliteTable::slot_for(Field field, int index)
 {
-    check_index(index, field_count(field), "field");
-    const auto i = static_cast<std::size_t>(index);
     switch (field) {
-    case Field::position: return positions_[i];
-    case Field::nid: return nids_[i];
-    case Field::freq: return freqs_[i];
-    case Field::symb: return symbs_[i];
-    case Field::pol: return pols_[i];
-    case Field::auto_rate: return auto_rates_[i];
+    case Field::position: return checked(positions_, index, "slot");
+    case Field::nid: return checked(nids_, index, "TP row");
+    case Field::freq: return checked(freqs_, index, "TP row");
+    case Field::symb: return checked(symbs_, index, "TP row");
+    case Field::pol: return checked(pols_, index, "TP row");
+    case Field::auto_rate: return checked(auto_rates_, index, "auto symbol rate");
     }
     throw std::out_of_range("unknown field");
 }
@@ -94,34 +98,30 @@ void SatelliteTable::set_text(Field field, int index, std::string_view value)
 
 bool SatelliteTable::ticked(int index) const
 {
-    check_index(index, tp_row_count, "TP row");
-    return ticked_[static_cast<std::size_t>(index)];
+    return checked(ticked_, index, "TP row");
 }
 
 void SatelliteTable::set_ticked(int index, bool ticked)
 {
-    check_index(index, tp_row_count, "TP row");
-    ticked_[static_cast<std::size_t>(index)] = ticked;
+    checked(ticked_, index, "TP row") = ticked;
 }
 
 bool SatelliteTable::option_set(int choice) const
 {
-    check_index(choice, choice_count, "choice");
-    return option_set_[static_cast<std::size_t>(choice)];
+    return checked(option_set_, choice, "choice");
 }
 
 void SatelliteTable::set_option(int choice)
 {
     check_index(choice, choice_count, "choice");
     option_set_.fill(false);
-    option_set_[static_cast<std::size_t>(choice)] = true;
+    checked(option_set_, choice, "choice") = true;
     select_choice(choice);
 }
 
 void SatelliteTable::clear_option(int choice)
 {
-    check_index(choice, choice_count, "choice");
-    option_set_[static_cast<std::size_t>(choice)] = false;
+    checked(option_set_, choice, "choice") = false;
 }
 
 int SatelliteTable::selected_choice() const
@@ -135,20 +135,17 @@ int SatelliteTable::selected_choice() const
 
 bool SatelliteTable::option_emphasis(int choice) const
 {
-    check_index(choice, choice_count, "choice");
-    return option_emphasis_[static_cast<std::size_t>(choice)];
+    return checked(option_emphasis_, choice, "choice");
 }
 
 bool SatelliteTable::frame_emphasis(int choice) const
 {
-    check_index(choice, choice_count, "choice");
-    return frame_emphasis_[static_cast<std::size_t>(choice)];
+    return checked(frame_emphasis_, choice, "choice");
 }
 
 bool SatelliteTable::caption_emphasis(int index) const
 {
-    check_index(index, tp_row_count, "TP row");
-    return caption_emphasis_[static_cast<std::size_t>(index)];
+    return checked(caption_emphasis_, index, "TP row");
 }
 
 void SatelliteTable::select_choice(int choice)
@@ -158,18 +155,18 @@ void SatelliteTable::select_choice(int choice)
     option_emphasis_.fill(false);
     caption_emphasis_.fill(false);
     ticked_.fill(false);
-    frame_emphasis_[static_cast<std::size_t>(choice)] = true;
+    checked(frame_emphasis_, choice, "choice") = true;
     if (choice != auto_symbol_choice)
         for (int r = 0; r < rows_per_slot; ++r)
-            caption_emphasis_[static_cast<std::size_t>(row_index(choice, r))] = true;
-    option_emphasis_[static_cast<std::size_t>(choice)] = true;
+            checked(caption_emphasis_, row_index(choice, r), "TP row") = true;
+    checked(option_emphasis_, choice, "choice") = true;
 }
 
 void SatelliteTable::tick_changed(int index)
 {
-    check_index(index, tp_row_count, "TP row");
+    bool& tick = checked(ticked_, index, "TP row");
     if (!option_set(slot_of(index)))
-        ticked_[static_cast<std::size_t>(index)] = false;
+        tick = false;
 }
 
 void SatelliteTable::clear_selection()
