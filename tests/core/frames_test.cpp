@@ -5,12 +5,11 @@
 #include "failure.h"
 #include "frames.h"
 #include "satellite_table.h"
-#include "test_bytes.h"
+#include "frame_decoder.h"
 
 namespace tervalink {
 namespace {
 
-using testing_support::hex;
 
 struct TpCase {
     int slot, row;
@@ -25,9 +24,9 @@ TEST_P(TpPacketEncoding, MatchesTheWireBytes)
 {
     const TpCase& c = GetParam();
     const TpPacket packet = encode_tp_packet(c.slot, c.row, c.position, c.nid, c.freq, c.symb, c.pol);
-    EXPECT_EQ(hex(packet), c.packet);
+    EXPECT_EQ(hex_bytes(packet), c.packet);
     if (!c.tagged.empty()) {
-        EXPECT_EQ(hex(make_tagged_tp_packet(packet)), c.tagged);
+        EXPECT_EQ(hex_bytes(make_tagged_tp_packet(packet)), c.tagged);
     }
     EXPECT_EQ(tp_packet_clashes(packet), c.clashes);
 }
@@ -135,10 +134,10 @@ TEST_P(AutosymEncoding, MatchesTheWireBytes)
     const AutosymPacket packet = encode_autosym_packet(texts(c.rates));
     const AutosymPacket tagged = make_tagged_autosym_packet(packet);
     if (!c.packet.empty()) {
-        EXPECT_EQ(hex(packet), c.packet);
+        EXPECT_EQ(hex_bytes(packet), c.packet);
     }
     if (!c.tagged.empty()) {
-        EXPECT_EQ(hex(tagged), c.tagged);
+        EXPECT_EQ(hex_bytes(tagged), c.tagged);
     }
     EXPECT_EQ(autosym_packet_clashes(packet), c.plain_clashes);
     EXPECT_EQ(autosym_packet_clashes(tagged), c.tagged_clashes);
@@ -205,8 +204,8 @@ TEST(UpdateImageBuild, SlotBuildRewritesOnlyTickedRows)
         table.set_text(Field::freq, row_index(4, r), "11000");
     }
     make_update_packets(table, 4, image);
-    EXPECT_EQ(hex(image.tp_packets[0]), "23 53 04 00 30 00 00 00 F8 2A 00 00 00 E6 2A");
-    EXPECT_EQ(hex(image.tp_packets[2]), "23 53 04 02 30 00 00 00 F8 2A 00 00 00 E4 2A");
+    EXPECT_EQ(hex_bytes(image.tp_packets[0]), "23 53 04 00 30 00 00 00 F8 2A 00 00 00 E6 2A");
+    EXPECT_EQ(hex_bytes(image.tp_packets[2]), "23 53 04 02 30 00 00 00 F8 2A 00 00 00 E4 2A");
     EXPECT_EQ(image.tp_packets[1][5], 0x77);
     EXPECT_EQ(image.autosym_packet[5], 0x55);
 

@@ -6,13 +6,12 @@
 
 #include "failure.h"
 #include "satellite_table.h"
-#include "test_bytes.h"
+#include "frame_decoder.h"
 #include "update_run.h"
 
 namespace tervalink {
 namespace {
 
-using testing_support::hex;
 using Log = std::vector<std::string>;
 
 // Sink, pacer and view in one: everything the update does lands in one ordered log.
@@ -22,7 +21,7 @@ public:
     {
         if (++frames == fail_on_frame)
             throw Failure("Cannot write to COM 3 (/dev/ttyUSB2): the device has gone");
-        log.push_back("write@" + std::to_string(clock) + " " + hex(frame));
+        log.push_back("write@" + std::to_string(clock) + " " + hex_bytes(frame));
     }
     void wait_ticks(std::int16_t ticks) override
     {
