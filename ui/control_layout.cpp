@@ -10,6 +10,7 @@
 #include <QString>
 
 #include "controls.h"
+#include "design_frame.h"
 #include "lamp.h"
 #include "qt_text.h"
 #include "twips.h"
@@ -88,25 +89,13 @@ QComboBox* drop_down(QWidget* parent, const char* name, QRect geometry)
     return combo;
 }
 
-// "SYSTEM" is drawn red; the palette change is kept off the group's contents.
-void paint_caption_red(QGroupBox* group)
-{
-    const QPalette plain = group->palette();
-    QPalette red = plain;
-    red.setColor(QPalette::WindowText, caption_red);
-    group->setPalette(red);
-    for (QWidget* child : group->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        QPalette own = child->palette();
-        own.setColor(QPalette::WindowText, plain.color(QPalette::WindowText));
-        child->setPalette(own);
-    }
-}
-
 void build_system_group(QWidget* window, Controls& c)
 {
-    c.Frame1 = place(new QGroupBox(QStringLiteral("SYSTEM"), window), QStringLiteral("Frame1"),
-                     twips_rect(120, 120, 9495, 1695));
-    c.Frame1->setFont(design_font(design_points, true));
+    auto* system = place(new DesignFrame(QStringLiteral("SYSTEM"), window),
+                         QStringLiteral("Frame1"), twips_rect(120, 120, 9495, 1695));
+    system->setFont(design_font(design_points, true));
+    system->set_caption_colour(caption_red);
+    c.Frame1 = system;
     c.cboPort = drop_down(c.Frame1, "cboPort", twips_rect(840, 360, 1215, 315));
     c.cboBurd = drop_down(c.Frame1, "cboBurd", twips_rect(2160, 360, 1215, 315));
     c.cboBurd->addItems({QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
@@ -124,7 +113,6 @@ void build_system_group(QWidget* window, Controls& c)
                      twips_rect(240, 1320, 615, 255));
     c.lblSystem = place(new QLabel(c.Frame1), QStringLiteral("lblSystem"),
                         twips_rect(840, 1320, 8295, 255));
-    paint_caption_red(c.Frame1);
 
     // UPDATE and the lamp stand on the window, drawn over the SYSTEM group.
     c.cmdSend = button(window, "cmdSend", "UPDATE", twips_rect(8280, 360, 1215, 500));
@@ -195,11 +183,21 @@ QRect option_geometry(int choice)
     return twips_rect(cell.left + indent, cell.top - 120, option_width(choice), 495);
 }
 
+// The AUTO SYMBOL option is designed lower than the style's option indicator; it grows evenly
+// about its design centre line so the indicator is not cut off.
+QRect grown_to_height(QRect design, int needed)
+{
+    const int missing = needed - design.height();
+    if (missing <= 0)
+        return design;
+    return design.adjusted(0, -missing / 2, 0, missing - missing / 2);
+}
+
 void build_satellite_groups(QWidget* window, Controls& c)
 {
     for (int k = 0; k < choice_count; ++k) {
         const Cell cell = group_cells[static_cast<std::size_t>(k)];
-        auto* group = place(new QGroupBox(blank_group_caption, window), indexed("Frame2", k),
+        auto* group = place(new DesignFrame(blank_group_caption, window), indexed("Frame2", k),
                             twips_rect(cell.left, cell.top, group_width, group_height));
         c.Frame2[k] = group;
         if (k == auto_symbol_choice)
@@ -212,6 +210,7 @@ void build_satellite_groups(QWidget* window, Controls& c)
     for (int k = 0; k < choice_count; ++k) {
         auto* option = place(new QRadioButton(to_qstring(choice_name(k)), window),
                              indexed("opSat", k), option_geometry(k));
+        option->setGeometry(grown_to_height(option->geometry(), option->sizeHint().height()));
         option->setAutoExclusive(false); // the model keeps the single selection
         option->setAutoFillBackground(true);
         c.opSat[k] = option;

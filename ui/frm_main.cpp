@@ -26,6 +26,7 @@ frmMain::frmMain(FrmMainDependencies dependencies, QWidget* parent)
     : QWidget(parent),
       inventory_(dependencies.inventory),
       choose_data_file_(std::move(dependencies.choose_data_file)),
+      line_(std::move(dependencies.device_root)),
       clock_(dependencies.tick_period),
       controls_(build_controls(this)),
       binding_(table_, controls_),

@@ -3,6 +3,8 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include <QString>
 #include <QWidget>
@@ -10,6 +12,7 @@
 #include "check_data.h"
 #include "controls.h"
 #include "data_file.h"
+#include "device_naming.h"
 #include "frames.h"
 #include "pacing_clock.h"
 #include "port_discovery.h"
@@ -31,6 +34,7 @@ struct FrmMainDependencies {
     DeviceInventory& inventory;
     std::chrono::milliseconds tick_period{10};
     DataFileChooser choose_data_file = choose_data_file_with_dialog;
+    std::string device_root{default_device_root}; // where "COM n" devices are found
 };
 
 inline const QString window_caption = QStringLiteral("Tervalink V 1.34 (ZEPHLA)");
