@@ -1,5 +1,6 @@
 #include "device_naming.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -28,7 +29,9 @@ constexpr std::array<DeviceFamily, 5> linux_families{{
 std::optional<int> parse_device_index(std::string_view digits)
 {
     const bool leading_zero = digits.size() > 1 && digits.front() == '0';
-    if (digits.empty() || leading_zero)
+    const bool all_digits = std::all_of(digits.begin(), digits.end(),
+                                        [](char c) { return c >= '0' && c <= '9'; });
+    if (digits.empty() || leading_zero || !all_digits)
         return std::nullopt;
     int index = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
