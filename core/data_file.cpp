@@ -17,7 +17,7 @@ void read_data_file(const std::string& path, ImportBuffers& buffers)
 {
     DataFileSource source(path);
     DataFileReader reader(path, buffers);
-    const auto chunk = std::make_unique<char[]>(read_chunk_size);
+    const auto chunk = std::make_unique_for_overwrite<char[]>(read_chunk_size);
     while (const auto count = source.read(chunk.get(), read_chunk_size, reader.line_number()))
         reader.feed({chunk.get(), count});
     reader.finish();

@@ -1,0 +1,141 @@
+// Arbitrary bytes as a data file. The import must not crash, must agree field for field and
+// message for message with the plain reading in import_reference.h (also when the bytes arrive
+// in small pieces), must leave the table untouched when it fails, and must hold the table limits.
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <sys/mman.h>
+#include <unistd.h>
+#include <vector>
+
+#include "data_file.h"
+#include "data_file_reader.h"
+#include "failure.h"
+#include "import_reference.h"
+#include "satellite_table.h"
+#include "text.h"
+
+namespace tervalink::fuzzing {
+namespace {
+
+void require(bool holds, const char* property)
+{
+    if (holds)
+        return;
+    std::fprintf(stderr, "fuzz_import: property broken: %s\n", property);
+    std::abort();
+}
+
+// The input as a regular file that import_data_file can open by name, without touching the disk.
+const std::string& file_holding(std::string_view bytes)
+{
+    static const int fd = ::memfd_create("tervalink-fuzz", MFD_CLOEXEC);
+    static const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    require(fd >= 0 && ::ftruncate(fd, 0) == 0, "memory file usable");
+    require(::pwrite(fd, bytes.data(), bytes.size(), 0) == static_cast<ssize_t>(bytes.size()),
+            "memory file written");
+    return path;
+}
+
+// Buffers as an earlier import left them, so that overwriting is visible.
+ImportBuffers earlier_buffers()
+{
+    ImportBuffers buffers;
+    for (auto& record : buffers.file_tp_records)
+        record = {"e0", "e1", "e2", "e3", "e4", "1"};
+    buffers.file_auto_rates.fill("e9");
+    buffers.file_line_count = 39;
+    return buffers;
+}
+
+std::vector<std::string> snapshot(const SatelliteTable& table)
+{
+    std::vector<std::string> state;
+    for (Field f : {Field::position, Field::nid, Field::freq, Field::symb, Field::pol,
+                    Field::auto_rate})
+        for (int i = 0; i < field_count(f); ++i)
+            state.push_back(table.text(f, i));
+    for (int i = 0; i < tp_row_count; ++i)
+        state.push_back(std::to_string(table.ticked(i)) + std::to_string(table.caption_emphasis(i)));
+    for (int k = 0; k < choice_count; ++k)
+        state.push_back(std::to_string(table.option_set(k)) +
+                        std::to_string(table.option_emphasis(k)));
+    return state;
+}
+
+bool same_buffers(const ImportBuffers& a, const ImportBuffers& b)
+{
+    return a.file_tp_records == b.file_tp_records && a.file_auto_rates == b.file_auto_rates &&
+           a.file_line_count == b.file_line_count;
+}
+
+void check_applied(const SatelliteTable& table, const ImportBuffers& buffers)
+{
+    for (int i = 0; i < tp_row_count; ++i) {
+        const auto& record = buffers.file_tp_records[static_cast<std::size_t>(i)];
+        if (i < slot_count)
+            require(table.position(i) == limit_characters(record[1], 4), "position copied");
+        require(table.nid(i) == limit_characters(record[2], 5), "NID copied");
+        require(table.freq(i) == limit_characters(record[3], 5), "FREQ copied");
+        require(table.symb(i) == limit_characters(record[4], 5), "SYMB copied");
+        require(table.pol(i) == (record[5] == "1" ? "H" : "V"), "POL is H or V");
+        require(table.ticked(i) == (i == 4), "ticks untouched");
+        require(!table.caption_emphasis(i), "row emphasis cleared");
+    }
+    for (int k = 0; k < auto_rate_count; ++k)
+        require(character_count(table.auto_rate(k)) <= 5, "auto value within its limit");
+    require(table.selected_choice() == no_choice, "selection cleared");
+}
+
+std::string read_in_pieces(std::string_view bytes, ImportBuffers& buffers)
+{
+    const std::size_t piece = bytes.empty() ? 1 : 1 + static_cast<unsigned char>(bytes[0]) % 7;
+    try {
+        DataFileReader reader("pieces", buffers);
+        for (std::size_t at = 0; at < bytes.size(); at += piece)
+            reader.feed(bytes.substr(at, piece));
+        reader.finish();
+    } catch (const Failure& failure) {
+        return failure.what();
+    }
+    return {};
+}
+
+} // namespace
+} // namespace tervalink::fuzzing
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace tervalink;
+    using namespace tervalink::fuzzing;
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::string& path = file_holding(bytes);
+    const ReferenceRead expected = reference_read(path, bytes, earlier_buffers());
+
+    ImportBuffers buffers = earlier_buffers();
+    SatelliteTable table;
+    table.set_option(4);
+    table.set_ticked(4, true);
+    const auto before = snapshot(table);
+    std::string failure;
+    try {
+        import_data_file(path, buffers, table);
+    } catch (const Failure& caught) {
+        failure = caught.what();
+    }
+    require(failure == expected.failure, "failure description as the plain reading gives");
+    require(same_buffers(buffers, expected.buffers), "buffers as the plain reading fills them");
+    if (failure.empty())
+        check_applied(table, buffers);
+    else
+        require(snapshot(table) == before, "table untouched by a failed import");
+
+    ImportBuffers pieces = earlier_buffers();
+    const std::string pieces_failure = read_in_pieces(bytes, pieces);
+    require(pieces_failure.empty() == failure.empty(), "pieces fail where the whole file fails");
+    require(same_buffers(pieces, expected.buffers), "pieces fill the buffers alike");
+    return 0;
+}
