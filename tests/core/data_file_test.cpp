@@ -23,8 +23,8 @@ std::string tp_line(int n, int flag)
 {
     const int slot = (n - 1) % slot_count;
     return "S" + std::to_string(slot) + "," + std::to_string(100 + n) + "," + std::to_string(n) +
-           "," + std::to_string(11000 + n) + "," + std::to_string(27000 + n) + "," +
-           std::to_string(flag);
+        "," + std::to_string(11000 + n) + "," + std::to_string(27000 + n) + "," +
+        std::to_string(flag);
 }
 
 std::string auto_line(int base)
@@ -41,7 +41,8 @@ std::vector<std::string> file_lines(int count)
 {
     std::vector<std::string> lines;
     for (int n = 1; n <= count; ++n)
-        lines.push_back(n <= tp_line_count ? tp_line(n, n % 2) : auto_line(20000 + 1000 * (n - 40)));
+        lines.push_back(n <= tp_line_count ? tp_line(n, n % 2)
+                                           : auto_line(20000 + 1000 * (n - 40)));
     return lines;
 }
 
@@ -57,12 +58,13 @@ std::string join(const std::vector<std::string>& lines, const std::string& line_
 std::vector<std::string> snapshot(const SatelliteTable& table)
 {
     std::vector<std::string> state;
-    for (Field f : {Field::position, Field::nid, Field::freq, Field::symb, Field::pol,
-                    Field::auto_rate})
+    for (Field f :
+         {Field::position, Field::nid, Field::freq, Field::symb, Field::pol, Field::auto_rate})
         for (int i = 0; i < field_count(f); ++i)
             state.push_back(table.text(f, i));
     for (int i = 0; i < tp_row_count; ++i)
-        state.push_back(std::to_string(table.ticked(i)) + std::to_string(table.caption_emphasis(i)));
+        state.push_back(std::to_string(table.ticked(i)) +
+                        std::to_string(table.caption_emphasis(i)));
     for (int k = 0; k < choice_count; ++k)
         state.push_back(std::to_string(table.option_set(k)) +
                         std::to_string(table.option_emphasis(k)) +
@@ -87,7 +89,10 @@ protected:
         return path;
     }
 
-    void import(const std::string& bytes) { import_data_file(write("data.csv", bytes), buffers_, table_); }
+    void import(const std::string& bytes)
+    {
+        import_data_file(write("data.csv", bytes), buffers_, table_);
+    }
 
     // Imports and returns the failure's description; fails the test when the import succeeds.
     std::string import_failure(const std::string& path)
@@ -183,13 +188,14 @@ TEST_F(DataFileImport, OnlyTheFirstCharacterAfterTheFifthCommaIsTheFlag)
         std::string pol;
     };
     const std::vector<Case> cases = {
-        {"1", "1", "H"},   {"0", "0", "V"},   {"H", "H", "V"}, {"V", "V", "V"},
+        {"1", "1", "H"},   {"0", "0", "V"},   {"H", "H", "V"},  {"V", "V", "V"},
         {" 1", " ", "V"},  {"", "", "V"},     {"10", "1", "H"}, {"1,x", "1", "H"},
         {",1", ",", "V"},  {"\xB9", "\xC2\xB9", "V"},
     };
     for (const auto& c : cases) {
         import("S0,130,1,11200,27500," + c.flag_field + "\n");
-        EXPECT_EQ(buffers_.file_tp_records[0][5], c.stored) << "flag field '" << c.flag_field << "'";
+        EXPECT_EQ(buffers_.file_tp_records[0][5], c.stored)
+            << "flag field '" << c.flag_field << "'";
         EXPECT_EQ(table_.pol(0), c.pol) << "flag field '" << c.flag_field << "'";
     }
 }
@@ -216,8 +222,8 @@ TEST_F(DataFileImport, FieldsAreStoredAsTextsWithinTheTableLimits)
         {"S0, 130 , 1 , 11200,27500 ,1", {"S0", " 130", " 1 ", " 1120", "27500", "1"}},
         {"S0,123456,1234567,11200000,27500000,0", {"S0", "1234", "12345", "11200", "27500", "0"}},
         {"a very long unused field,,,,,", {"a very l", "", "", "", "", ""}},
-        {"S\xE9,19\xB0" "E,\xE9\xE9\xE9\xE9\xE9\xE9,x,y,1",
-         {"S\xC3\xA9", "19\xC2\xB0" "E", "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", "x", "y", "1"}},
+        {"S\xE9,19\xB0,\xE9\xE9\xE9\xE9\xE9\xE9,x,y,1",
+         {"S\xC3\xA9", "19\xC2\xB0", "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", "x", "y", "1"}},
     };
     for (const auto& c : cases) {
         import(c.line + "\n");
@@ -371,7 +377,8 @@ TEST_F(DataFileImport, FailingLinesOverwriteOnlyTheFieldsBeforeTheMissingComma)
     lines = file_lines(41);
     lines[40] = "a,b,c,d,e,f,g,h,i";
     EXPECT_FALSE(import_failure(write("auto.csv", join(lines, "\n"))).empty());
-    const std::array<std::string, 10> autos = {"a", "b", "c", "d", "e", "f", "g", "h", "20008", "20009"};
+    const std::array<std::string, 10> autos = {"a", "b", "c", "d", "e",
+                                               "f", "g", "h", "20008", "20009"};
     EXPECT_EQ(buffers_.file_auto_rates, autos);
     EXPECT_EQ(buffers_.file_line_count, 39);
 }
@@ -394,9 +401,12 @@ TEST_F(DataFileImport, EveryLineBreakStyleGivesTheSameTable)
         {"CR LF", join(lines, "\r\n"), ""},
         {"mixed", mixed, ""},
         {"no break at the end", join(lines, "\n").substr(0, join(lines, "\n").size() - 1), ""},
-        {"LF CR is two breaks", join(lines, "\n\r"), "line 2: expected 5 commas, found 0 (the line is empty)"},
-        {"CR CR LF is two breaks", join(lines, "\r\r\n"), "line 2: expected 5 commas, found 0 (the line is empty)"},
-        {"CR LF CR LF at the end", join(lines, "\r\n") + "\r\n", "line 42: expected 9 commas, found 0 (the line is empty)"},
+        {"LF CR is two breaks", join(lines, "\n\r"),
+         "line 2: expected 5 commas, found 0 (the line is empty)"},
+        {"CR CR LF is two breaks", join(lines, "\r\r\n"),
+         "line 2: expected 5 commas, found 0 (the line is empty)"},
+        {"CR LF CR LF at the end", join(lines, "\r\n") + "\r\n",
+         "line 42: expected 9 commas, found 0 (the line is empty)"},
         {"single break", "\n", "line 1: expected 5 commas, found 0 (the line is empty)"},
     };
     for (const auto& c : cases) {
@@ -475,12 +485,17 @@ TEST_F(DataFileImport, PathsThatCannotBeReadFailWithTheReason)
     const auto before = snapshot(table_);
 
     const auto missing = (folder_ / "missing.csv").string();
-    EXPECT_EQ(import_failure(missing), "Cannot open " + missing + ": no such file; check the name and the folder");
+    EXPECT_EQ(import_failure(missing),
+              "Cannot open " + missing + ": no such file; check the name and the folder");
     const auto folder = folder_.string();
-    EXPECT_EQ(import_failure(folder), "Cannot open " + folder + ": it is a directory, not a data file");
-    EXPECT_EQ(import_failure("/dev/null"), "Cannot open /dev/null: it is not a regular file (a device, pipe or socket cannot be imported)");
+    EXPECT_EQ(import_failure(folder),
+              "Cannot open " + folder + ": it is a directory, not a data file");
+    EXPECT_EQ(import_failure("/dev/null"),
+              "Cannot open /dev/null: it is not a regular file (a device, pipe or socket cannot be "
+              "imported)");
     const auto under_file = write("plain.csv", "x") + "/data.csv";
-    EXPECT_EQ(import_failure(under_file), "Cannot open " + under_file + ": a part of the path is not a directory");
+    EXPECT_EQ(import_failure(under_file),
+              "Cannot open " + under_file + ": a part of the path is not a directory");
 
     EXPECT_EQ(snapshot(table_), before);
     EXPECT_EQ(buffers_.file_line_count, 3);
@@ -492,7 +507,9 @@ TEST_F(DataFileImport, UnreadableFileSaysPermissionDenied)
         GTEST_SKIP() << "root reads every file";
     const auto path = write("locked.csv", "a,b,c,d,e,1\n");
     ASSERT_EQ(::chmod(path.c_str(), 0), 0);
-    EXPECT_EQ(import_failure(path), "Cannot open " + path + ": permission denied; the file must be readable by your user");
+    EXPECT_EQ(import_failure(path),
+              "Cannot open " + path +
+                  ": permission denied; the file must be readable by your user");
 }
 
 } // namespace

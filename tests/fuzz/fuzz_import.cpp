@@ -59,7 +59,8 @@ std::vector<std::string> snapshot(const SatelliteTable& table)
         for (int i = 0; i < field_count(f); ++i)
             state.push_back(table.text(f, i));
     for (int i = 0; i < tp_row_count; ++i)
-        state.push_back(std::to_string(table.ticked(i)) + std::to_string(table.caption_emphasis(i)));
+        state.push_back(std::to_string(table.ticked(i)) +
+                        std::to_string(table.caption_emphasis(i)));
     for (int k = 0; k < choice_count; ++k)
         state.push_back(std::to_string(table.option_set(k)) +
                         std::to_string(table.option_emphasis(k)));
