@@ -10,11 +10,12 @@ const std::string_view usage_text =
     " [--tick I]...\n"
     "       tervalink-frames check [--file PATH] [--set NAME=TEXT]...\n"
     "       tervalink-frames decode [PATH|-]\n"
+    "       tervalink-frames monitor PORT   (\"COM n\" or a device path; Ctrl-C stops)\n"
     "NAME is pos:S (S 0..12), nid:I, freq:I, symb:I or pol:I (I 0..38), or auto:K (K 0..9);\n"
     "TEXT is everything after the first \"=\" and may be empty. --choice K takes 0..13\n"
     "(13 is AUTO SYMBOL), --tick I takes a TP row index 0..38 (slot + 13 x row).\n"
     "Exit status: 0 done, 2 bad arguments, 3 UPDATE refused with a message,\n"
-    "4 failure (overflow), 5 data file or capture not readable.\n";
+    "4 failure (overflow, port not opened), 5 data file, capture or line not readable.\n";
 
 namespace {
 
@@ -160,6 +161,13 @@ DecodeArguments parse_decode_arguments(std::span<const std::string> args)
         throw UsageError("unexpected argument \"" + args[0] + "\" (write ./" + args[0] +
                          " for a file of that name)");
     return DecodeArguments{args[0]};
+}
+
+std::string parse_monitor_arguments(std::span<const std::string> args)
+{
+    if (args.size() != 1)
+        throw UsageError("monitor takes exactly one PORT");
+    return args[0];
 }
 
 } // namespace tervalink::frames_tool

@@ -48,5 +48,7 @@ Assignment parse_assignment(std::string_view name_and_text);
 PlanArguments parse_plan_arguments(std::span<const std::string> args);
 TableArguments parse_check_arguments(std::span<const std::string> args);
 DecodeArguments parse_decode_arguments(std::span<const std::string> args);
+// The one PORT that monitor listens on.
+std::string parse_monitor_arguments(std::span<const std::string> args);
 
 } // namespace tervalink::frames_tool

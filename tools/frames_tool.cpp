@@ -6,6 +6,7 @@
 #include "check.h"
 #include "decode.h"
 #include "exit_codes.h"
+#include "monitor.h"
 #include "plan.h"
 
 namespace tervalink::frames_tool {
@@ -24,6 +25,8 @@ int run_subcommand(std::span<const std::string> args, std::istream& in, std::ost
         return run_check(parse_check_arguments(rest), out, err);
     if (command == "decode")
         return run_decode(parse_decode_arguments(rest), in, out, err);
+    if (command == "monitor")
+        return run_monitor(parse_monitor_arguments(rest), out, err);
     throw UsageError("unknown subcommand \"" + command + "\"");
 }
 
