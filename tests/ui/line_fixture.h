@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include <QTemporaryDir>
+
+#include "pseudo_terminal.h"
+#include "window_fixture.h"
+
+namespace tervalink::test {
+
+inline const QString pty_port_text = QStringLiteral("COM 107"); // <device root>/ttyUSB7
+
+// The window with a pseudo-terminal as its serial device: "COM 107" reaches the pty through a
+// device root of the test's own that holds ttyUSB7.
+class LineFixture {
+public:
+    explicit LineFixture(std::chrono::milliseconds tick_period = std::chrono::milliseconds(10));
+
+    WindowFixture& ui() { return *ui_; }
+    // Types the port box text and presses CONNECT.
+    void press_connect(const QString& port_text = pty_port_text);
+    // Every byte that has reached the far end of the line so far.
+    const std::vector<std::uint8_t>& received();
+    // Whether another program could open the device now (the window has let go of it).
+    bool device_free() const;
+
+    PseudoTerminal pty;
+
+private:
+    QTemporaryDir device_root_;
+    std::unique_ptr<WindowFixture> ui_;
+    std::vector<std::uint8_t> received_;
+};
+
+} // namespace tervalink::test
