@@ -44,7 +44,10 @@ struct SeenFrame {
     bool operator==(const SeenFrame&) const = default;
 };
 
-void PrintTo(const SeenFrame& frame, std::ostream* out) { *out << frame.offset << " " << frame.line; }
+void PrintTo(const SeenFrame& frame, std::ostream* out)
+{
+    *out << frame.offset << " " << frame.line;
+}
 
 void collect(const std::vector<DecodedFrame>& frames, std::vector<SeenFrame>& seen)
 {
@@ -100,8 +103,7 @@ INSTANTIATE_TEST_SUITE_P(
         DescribeCase{"tagged_auto_carries_nine", bytes({auto_tagged}),
                      "tagged auto: rates 1-9 22000 30000 29900 27000 28000 25000 23000 6111 "
                      "5000; checksum ok, end marker ok"},
-        DescribeCase{"tp_wrong_checksum",
-                     bytes({"23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AB 2A"}),
+        DescribeCase{"tp_wrong_checksum", bytes({"23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AB 2A"}),
                      "TP HOTBIRD TP2: position 130, NID 1, FREQ 11778, SYMB 27500, POL V; "
                      "checksum wrong (AB, should be AA), end marker ok"},
         DescribeCase{"auto_wrong_checksum_and_end",
@@ -120,8 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "TP ASTRA 2 TP1: position 0, NID 0, FREQ 0, SYMB 0, POL invalid (02); "
                      "checksum ok, end marker ok"},
         DescribeCase{"stray", bytes({"00 FF 41"}), "stray bytes (3): 00 FF 41"},
-        DescribeCase{"start_marker_with_unknown_type", bytes({"23 41"}),
-                     "stray bytes (2): 23 41"},
+        DescribeCase{"start_marker_with_unknown_type", bytes({"23 41"}), "stray bytes (2): 23 41"},
         DescribeCase{"lone_start_marker", bytes({"23"}),
                      "truncated frame, type letter missing: 23"},
         DescribeCase{"truncated_tp", bytes({"23 53 03 01 82"}),

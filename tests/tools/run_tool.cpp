@@ -28,8 +28,10 @@ struct Redirections {
     {
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
     }
     ~Redirections() { posix_spawn_file_actions_destroy(&actions); }
     Redirections(const Redirections&) = delete;
