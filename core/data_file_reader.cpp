@@ -5,16 +5,22 @@
 #include "text.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <utility>
 
 namespace tervalink {
 namespace {
 
-std::string_view as_text(const std::array<char, 8>& bytes, std::size_t size)
+template <std::size_t N>
+std::string_view as_text(const std::array<char, N>& bytes, std::size_t size)
 {
     return {bytes.data(), size};
 }
+
+// The fast path takes a line whose break lies within 64 bytes, and copies fields 8 bytes at a
+// time; it needs this many readable bytes.
+constexpr std::ptrdiff_t whole_line_window = 64 + 8;
 
 } // namespace
 
@@ -34,11 +40,50 @@ void DataFileReader::feed(std::string_view bytes)
     if (std::exchange(after_cr_, false) && *p == '\n')
         ++p;
     while (p != end) {
+        if (!tp_line_ && commas_ == 0 && !line_has_bytes_)
+            p = feed_whole_auto_lines(p, end);
+        if (p == end)
+            return;
         if (commas_ == commas_needed())
             p = feed_rest_of_line(p, end);
         else
             p = feed_fields(p, end);
     }
+}
+
+// The bulk of a large file: short, complete auto lines with all their commas. Anything else
+// (a line that is long, cut by the end of the buffer, or short of commas) goes the general way.
+const char* DataFileReader::feed_whole_auto_lines(const char* p, const char* end)
+{
+    while (end - p >= whole_line_window) {
+        const std::uint64_t breaks = stop_mask64<'\r', '\n'>(p);
+        if (breaks == 0)
+            return p;
+        const int length = std::countr_zero(breaks);
+        std::uint64_t commas = stop_mask64<','>(p) & ((std::uint64_t{1} << length) - 1);
+        if (std::popcount(commas) < auto_field_count - 1)
+            return p;
+        const char* field = p;
+        for (int k = 0; k < auto_field_count - 1; ++k, commas &= commas - 1) {
+            const char* comma = p + std::countr_zero(commas);
+            store_auto_field(k, field, comma);
+            field = comma + 1;
+        }
+        const char* line_break = p + length;
+        store_auto_field(auto_field_count - 1, field, line_break);
+        auto_fields_stored_ = static_cast<std::uint16_t>((1u << auto_field_count) - 1);
+        ++line_number_;
+        p = line_break + (line_break[0] == '\r' && line_break[1] == '\n' ? 2 : 1);
+    }
+    return p;
+}
+
+void DataFileReader::store_auto_field(int field, const char* from, const char* to)
+{
+    auto& stored = auto_fields_[static_cast<std::size_t>(field)];
+    std::memcpy(stored.bytes.data(), from, field_bytes_capacity);
+    stored.size = static_cast<std::uint8_t>(
+        std::min<std::size_t>(auto_field_keep, static_cast<std::size_t>(to - from)));
 }
 
 void DataFileReader::finish()

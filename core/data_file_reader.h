@@ -35,11 +35,14 @@ public:
     std::uint64_t line_number() const { return line_number_; }
 
 private:
+    static constexpr std::size_t field_bytes_capacity = 8;
     struct FieldBytes {
-        std::array<char, 8> bytes{};
+        std::array<char, field_bytes_capacity> bytes{};
         std::uint8_t size = 0;
     };
 
+    const char* feed_whole_auto_lines(const char* p, const char* end);
+    void store_auto_field(int field, const char* from, const char* to);
     const char* feed_fields(const char* p, const char* end);
     const char* feed_rest_of_line(const char* p, const char* end);
     const char* on_line_break(const char* at, const char* end);

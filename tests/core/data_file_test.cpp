@@ -453,6 +453,65 @@ TEST(DataFileReader, PiecesOfAnySizeGiveTheSameBuffers)
     EXPECT_EQ(whole.file_auto_rates[9], "22009");
 }
 
+// Short complete auto lines take a faster way through the reader than lines cut by the end of a
+// piece. Each case line is followed by a long line without commas, which stops the read without
+// storing anything, so the buffers show what the case line stored.
+TEST(DataFileReader, AutoLinesReadAlikeWholeAndInPieces)
+{
+    struct Case {
+        std::string line_and_break;
+        std::array<std::string, 10> autos;
+        std::string message; // after "f.csv, "
+    };
+    const std::string stop_line(100, 'x');
+    const std::string expected_stop = "line 41: expected 9 commas, found 0";
+    const std::string e5 = "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9";
+    const std::array<std::string, 10> one_to_ten = {"1", "2", "3", "4", "5",
+                                                    "6", "7", "8", "9", "10"};
+    const std::vector<Case> cases = {
+        {"1,2,3,4,5,6,7,8,9,10\n", one_to_ten, expected_stop},
+        {"1,2,3,4,5,6,7,8,9,10\r\n", one_to_ten, expected_stop},
+        {"1,2,3,4,5,6,7,8,9,10\r", one_to_ten, expected_stop},
+        {",,,,,,,,,\n", {"", "", "", "", "", "", "", "", "", ""}, expected_stop},
+        {"1,2,3,4,5,6,7,8,9,1,0,5\n", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "1,0,5"},
+         expected_stop},
+        {"123456,2,3,4,5,6,7,8, 9 ,1234567\n",
+         {"12345", "2", "3", "4", "5", "6", "7", "8", " 9 ", "12345"}, expected_stop},
+        {"\xE9\xE9\xE9\xE9\xE9\xE9,2,3,4,5,6,7,8,9,\xE9\n",
+         {e5, "2", "3", "4", "5", "6", "7", "8", "9", "\xC3\xA9"}, expected_stop},
+        // 63, 64 and 65 bytes before the line break: around the 64-byte window.
+        {"1,2,3,4,5,6,7,8,9," + std::string(45, 'a') + "\n",
+         {"1", "2", "3", "4", "5", "6", "7", "8", "9", "aaaaa"}, expected_stop},
+        {"1,2,3,4,5,6,7,8,9," + std::string(46, 'b') + "\r\n",
+         {"1", "2", "3", "4", "5", "6", "7", "8", "9", "bbbbb"}, expected_stop},
+        {"1,2,3,4,5,6,7,8,9," + std::string(47, 'c') + "\n",
+         {"1", "2", "3", "4", "5", "6", "7", "8", "9", "ccccc"}, expected_stop},
+        {"1,2,3,4,5,6,7,8,9\n", {"1", "2", "3", "4", "5", "6", "7", "8", "o", "o"},
+         "line 40: expected 9 commas, found 8"},
+        {"\n", {"o", "o", "o", "o", "o", "o", "o", "o", "o", "o"},
+         "line 40: expected 9 commas, found 0 (the line is empty)"},
+    };
+    const std::string tp_lines = join(file_lines(39), "\n");
+    for (const auto& c : cases) {
+        const std::string text = tp_lines + c.line_and_break + stop_line;
+        for (std::size_t piece : {text.size(), std::size_t{1}}) {
+            ImportBuffers buffers;
+            buffers.file_auto_rates.fill("o");
+            std::string message;
+            try {
+                DataFileReader reader("f.csv", buffers);
+                for (std::size_t at = 0; at < text.size(); at += piece)
+                    reader.feed(std::string_view(text).substr(at, piece));
+                reader.finish();
+            } catch (const Failure& failure) {
+                message = failure.what();
+            }
+            EXPECT_EQ(message, "f.csv, " + c.message) << c.line_and_break << " piece " << piece;
+            EXPECT_EQ(buffers.file_auto_rates, c.autos) << c.line_and_break << " piece " << piece;
+        }
+    }
+}
+
 TEST(DataFileReader, LineNumbersGoBeyondSixteenBits)
 {
     std::string text = join(file_lines(40), "\n");
