@@ -262,12 +262,14 @@ std::string describe_frame(const DecodedFrame& frame)
     const std::string count = std::to_string(frame.bytes.size());
     if (frame.kind == FrameKind::stray)
         return "stray bytes (" + count + "): " + hex;
-    if (frame.kind == FrameKind::untyped)
+    // Judged from the bytes alone, so a frame put together elsewhere cannot be read past its end.
+    const DecodedFrame checked = make_frame(frame.bytes, frame.offset);
+    if (checked.kind == FrameKind::untyped)
         return "truncated frame, type letter missing: " + hex;
-    if (!frame.complete)
-        return kind_name(frame.kind) + " truncated, " + count + " of " +
-               std::to_string(frame_length(frame.bytes[1])) + " bytes: " + hex;
-    return kind_name(frame.kind) + decoded_fields(frame) + "; " + integrity(frame);
+    if (!checked.complete)
+        return kind_name(checked.kind) + " truncated, " + count + " of " +
+               std::to_string(frame_length(checked.bytes[1])) + " bytes: " + hex;
+    return kind_name(checked.kind) + decoded_fields(checked) + "; " + integrity(checked);
 }
 
 } // namespace tervalink

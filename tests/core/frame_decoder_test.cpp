@@ -73,6 +73,8 @@ struct DescribeCase {
     std::string line;
 };
 
+void PrintTo(const DescribeCase& c, std::ostream* out) { *out << c.name; }
+
 class DescribeFrame : public ::testing::TestWithParam<DescribeCase> {};
 
 TEST_P(DescribeFrame, GivesTheTechniciansLine)
@@ -202,6 +204,8 @@ std::vector<StreamCase> stream_cases()
     };
 }
 
+void PrintTo(const StreamCase& c, std::ostream* out) { *out << c.name; }
+
 class SplitStream : public ::testing::TestWithParam<StreamCase> {};
 
 TEST_P(SplitStream, GivesTheFramesInOrder)
@@ -263,6 +267,18 @@ TEST(FrameDecoder, StartsAFreshStreamAfterFinish)
     ASSERT_EQ(frames.size(), 1U);
     EXPECT_EQ(frames[0].offset, 0U);
     EXPECT_TRUE(frames[0].complete);
+}
+
+// A frame put together by a caller is judged by its bytes, never by flags that contradict them.
+TEST(DescribeHandMadeFrame, TrustsTheBytesNotTheFlags)
+{
+    DecodedFrame frame;
+    frame.kind = FrameKind::autosym;
+    frame.complete = frame.checksum_ok = frame.end_marker_ok = true;
+    frame.bytes = bytes({"23 53 03 01 82"});
+    EXPECT_EQ(describe_frame(frame), "TP truncated, 5 of 15 bytes: 23 53 03 01 82");
+    frame.bytes.clear();
+    EXPECT_EQ(describe_frame(frame), "truncated frame, type letter missing: ");
 }
 
 TEST(HexBytes, UpperCaseSingleBlanks)
