@@ -5,6 +5,7 @@ namespace tervalink::frames_tool {
 // What a script calling the tool can rely on.
 enum ExitCode : int {
     exit_done = 0,
+    exit_internal_error = 1,   // the output could not be written, or something unforeseen
     exit_bad_arguments = 2,
     exit_refused = 3,          // UPDATE would stop with a message box
     exit_failure = 4,          // UPDATE would take its error path, CHECK DATA would stop

@@ -3,15 +3,24 @@
 #include <string>
 #include <vector>
 
+#include "exit_codes.h"
 #include "frames_tool.h"
+
+namespace tool = tervalink::frames_tool;
 
 int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
     try {
-        return tervalink::frames_tool::run_frames_tool(args, std::cin, std::cout, std::cerr);
+        const int status = tool::run_frames_tool(args, std::cin, std::cout, std::cerr);
+        // A script must not take a plan that never reached its file for a complete one.
+        if (!std::cout.flush()) {
+            std::cerr << "tervalink-frames: the output could not be written (disk full?)\n";
+            return tool::exit_internal_error;
+        }
+        return status;
     } catch (const std::exception& error) {
         std::cerr << "tervalink-frames: " << error.what() << '\n';
-        return 1;
+        return tool::exit_internal_error;
     }
 }

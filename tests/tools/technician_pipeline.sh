@@ -32,4 +32,9 @@ expect "exit status, bad arguments" 2 $?
 "$tool" plan "${hotbird[@]}" --set nid:16=70000 --choice 3 --tick 16 2>/dev/null
 expect "exit status, overflow" 4 $?
 
+if [ -w /dev/full ]; then
+  "$tool" plan "${hotbird[@]}" --choice 3 --tick 16 >/dev/full 2>/dev/null
+  expect "exit status, output not written" 1 $?
+fi
+
 exit $((failures > 0))
