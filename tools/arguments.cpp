@@ -14,8 +14,8 @@ const std::string_view usage_text =
     "NAME is pos:S (S 0..12), nid:I, freq:I, symb:I or pol:I (I 0..38), or auto:K (K 0..9);\n"
     "TEXT is everything after the first \"=\" and may be empty. --choice K takes 0..13\n"
     "(13 is AUTO SYMBOL), --tick I takes a TP row index 0..38 (slot + 13 x row).\n"
-    "Exit status: 0 done, 2 bad arguments, 3 UPDATE refused with a message,\n"
-    "4 failure (overflow, port not opened), 5 data file, capture or line not readable.\n";
+    "Exit status: 0 done, 1 output not written, 2 bad arguments, 3 UPDATE refused with a\n"
+    "message, 4 failure (overflow, port not opened), 5 data file, capture or line not readable.\n";
 
 namespace {
 
@@ -93,6 +93,9 @@ bool read_table_option(std::string_view option, const std::string& value, TableA
     if (option == "--file") {
         if (table.file)
             throw UsageError("--file given twice");
+        // An empty path is most likely an unset shell variable: importing nothing would hide it.
+        if (value.empty())
+            throw UsageError("--file needs a path");
         table.file = value;
         return true;
     }

@@ -269,6 +269,7 @@ INSTANTIATE_TEST_SUITE_P(
                       bad("index_not_a_number", {"check", "--set", "nid:x=1"}),
                       bad("set_without_value", {"check", "--set"}),
                       bad("file_twice", {"check", "--file", "a", "--file", "b"}),
+                      bad("file_empty", {"check", "--file", ""}),
                       bad("check_takes_no_choice", {"check", "--choice", "3"}),
                       bad("decode_two_paths", {"decode", "a", "b"}),
                       bad("decode_option", {"decode", "--file"}),
