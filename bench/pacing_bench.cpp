@@ -154,6 +154,10 @@ int main(int argc, char** argv)
     std::printf("pause error (ms, measured at the write): median %.3f, p99 %.3f, max %.3f, min %.3f\n",
                 percentile(errors, 0.5), p99, *std::max_element(errors.begin(), errors.end()),
                 *std::min_element(errors.begin(), errors.end()));
+    const auto worst = std::max_element(errors.begin(), errors.end());
+    std::printf("worst pause: #%td of %zu, after frame %td, nominal %d ticks\n",
+                worst - errors.begin() + 1, errors.size(), worst - errors.begin() + 1,
+                ticks[static_cast<std::size_t>(worst - errors.begin())]);
     std::printf("total %.3f s against 64.500 s nominal (%+.3f %%)\n", total_s, total_error_pct);
     std::printf("CPU %.3f s user+system = %.2f %% of one core\n", cpu_used, cpu_pct);
     std::printf("goals: p99 < 2 ms %s; total within 0.3 %% %s; CPU < 1 %% %s\n", verdict(p99 < 2.0),

@@ -36,9 +36,11 @@ public:
     void set_port_number(std::int16_t port_number);
     void open();  // throws Failure naming port and device
     void close();
-    void write_frame(std::span<const std::uint8_t> frame) override; // whole frame, sent at once
+    // The whole frame, handed to the device before returning. A failing write gives the port up
+    // (is_open() is false afterwards) and throws Failure naming port and device.
+    void write_frame(std::span<const std::uint8_t> frame) override;
 
-    // Opens a device path directly (the monitor and tests may name a path instead of "COM n").
+    // Opens a device path directly (tools and tests may name a path instead of "COM n").
     void open_path(const std::string& device_path);
 
 private:
