@@ -31,6 +31,9 @@ public:
     void feed(std::string_view bytes);
     // The end of the file ends the last line, unless the file ended with a line break.
     void finish();
+    // When reading stops for another reason: the buffers then show every field cut so far.
+    // finish() and a failing line do this themselves.
+    void store_pending_fields() { store_auto_fields(); }
 
     std::uint64_t line_number() const { return line_number_; }
 

@@ -556,8 +556,15 @@ TEST_F(DataFileImport, PathsThatCannotBeReadFailWithTheReason)
     EXPECT_EQ(import_failure(under_file),
               "Cannot open " + under_file + ": a part of the path is not a directory");
 
+    EXPECT_EQ(buffers_.file_line_count, 3); // none of these was opened
+
+    // A regular file whose first read fails: the process's own memory at address 0.
+    EXPECT_EQ(import_failure("/proc/self/mem"),
+              "Cannot read /proc/self/mem at line 1: input/output error; the disk or medium may "
+              "be damaged");
+    EXPECT_EQ(buffers_.file_line_count, 0);
+
     EXPECT_EQ(snapshot(table_), before);
-    EXPECT_EQ(buffers_.file_line_count, 3);
 }
 
 TEST_F(DataFileImport, UnreadableFileSaysPermissionDenied)
