@@ -9,7 +9,6 @@
 #include <QString>
 #include <QWidget>
 
-#include "check_data.h"
 #include "controls.h"
 #include "data_file.h"
 #include "device_naming.h"

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "check_data.h"
 #include "connection.h"
 #include "frm_main.h"
 #include "message_box.h"
