@@ -1,4 +1,3 @@
-#include <clocale>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -42,18 +41,6 @@ TEST(NumericValueRange, BeyondTheDoubleRangeIsInfinite)
     EXPECT_EQ(numeric_value("-1e400"), -std::numeric_limits<double>::infinity());
     EXPECT_EQ(numeric_value("0.000001e309"), 1e303);
     EXPECT_EQ(numeric_value("00000e999"), 0);
-}
-
-TEST(NumericValueLocale, DecimalPointIsAlwaysDot)
-{
-    // A comma locale must not change the reading; setlocale is process-wide, so restore it.
-    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
-    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr)
-        GTEST_SKIP() << "no de_DE locale on this machine";
-    EXPECT_EQ(numeric_value("12.5"), 12.5);
-    EXPECT_TRUE(is_numeric_text("12.5"));
-    EXPECT_FALSE(is_numeric_text("12,5"));
-    std::setlocale(LC_NUMERIC, before.c_str());
 }
 
 struct NumericTextCase {
