@@ -43,19 +43,6 @@ const QString updating_text = QStringLiteral("Updating ...   Please wait a few m
 const QString completed_text = QStringLiteral("Update has been completed.");
 const QString failed_status = QStringLiteral("Error occurred during updating. Please try again.");
 
-// What a user does, one step per entry: "opSat_3" clicks that control, "txtNID_16=1" types into
-// that box (an empty right side clears it).
-void perform(WindowFixture& ui, const QStringList& steps)
-{
-    for (const QString& step : steps) {
-        const qsizetype equals = step.indexOf('=');
-        if (equals >= 0)
-            type_into(ui.find<QLineEdit>(step.left(equals)), step.mid(equals + 1));
-        else
-            click(ui.find<QAbstractButton>(step));
-    }
-}
-
 QStringList hotbird_tp2_steps()
 {
     return {"opSat_3", "chTp_16", "txtNID_16=1", "txtFreq_16=11778", "txtSym_16=27500",

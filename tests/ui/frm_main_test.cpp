@@ -96,11 +96,8 @@ private slots:
     void control_geometry_data();
     void control_geometry();
     void fonts_alignment_and_captions_fit();
-    void selecting_a_slot_emphasises_it();
-    void ticks_follow_the_selected_slot();
-    void auto_symbol_allows_no_tick();
-    void changing_the_selection_clears_ticks();
-    void clicking_the_selected_option_keeps_ticks();
+    void selection_and_ticks_through_clicks_data();
+    void selection_and_ticks_through_clicks();
     void typing_keeps_character_limits_data();
     void typing_keeps_character_limits();
     void import_fills_the_table_and_clears_the_selection();
@@ -330,88 +327,56 @@ void FrmMainTest::fonts_alignment_and_captions_fit()
     QCOMPARE(fixture.find<QGroupBox>("Frame2_4")->title(), QString(36, QLatin1Char(' ')));
 }
 
-void FrmMainTest::selecting_a_slot_emphasises_it()
+void FrmMainTest::selection_and_ticks_through_clicks_data()
 {
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<int>("selected");          // no_choice when none
+    QTest::addColumn<QList<int>>("ticked");     // TP row indices
+    QTest::addColumn<QList<int>>("emphasised"); // TP row indices with bold captions
+    QTest::newRow("no tick without a selection") << QStringList{"chTp_16"} << no_choice
+                                                 << QList<int>{} << QList<int>{};
+    QTest::newRow("a row of the selected slot keeps its tick, another slot's is undone")
+        << QStringList{"opSat_3", "chTp_16", "chTp_17"} << 3 << QList<int>{16}
+        << QList<int>{3, 16, 29};
+    QTest::newRow("unticking is always allowed")
+        << QStringList{"opSat_3", "chTp_16", "chTp_16"} << 3 << QList<int>{}
+        << QList<int>{3, 16, 29};
+    QTest::newRow("AUTO SYMBOL allows no tick and emphasises no row")
+        << QStringList{"opSat_13", "chTp_0", "chTp_12", "chTp_25", "chTp_38"} << 13
+        << QList<int>{} << QList<int>{};
+    QTest::newRow("a new selection clears every tick")
+        << QStringList{"opSat_3", "chTp_3", "chTp_29", "opSat_5"} << 5 << QList<int>{}
+        << QList<int>{5, 18, 31};
+    QTest::newRow("clicking the selected option again keeps the ticks")
+        << QStringList{"opSat_7", "chTp_20", "opSat_7"} << 7 << QList<int>{20}
+        << QList<int>{7, 20, 33};
+}
+
+void FrmMainTest::selection_and_ticks_through_clicks()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(int, selected);
+    QFETCH(QList<int>, ticked);
+    QFETCH(QList<int>, emphasised);
     WindowFixture fixture;
     fixture.show();
-    click(fixture.find<QRadioButton>("opSat_3"));
+    perform(fixture, steps);
     for (int k = 0; k < choice_count; ++k) {
         auto* option = fixture.find<QRadioButton>(indexed("opSat", k));
-        const bool selected = k == 3;
-        QCOMPARE(option->isChecked(), selected);
-        QCOMPARE(is_bold(option), selected);
-        QCOMPARE(caption_colour(option), selected ? red : black);
-        QCOMPARE(is_bold(fixture.find<QGroupBox>(indexed("Frame2", k))), selected);
+        const bool is_selected = k == selected;
+        QCOMPARE(option->isChecked(), is_selected);
+        QCOMPARE(is_bold(option), is_selected);
+        QCOMPARE(caption_colour(option), is_selected ? red : black);
+        QCOMPARE(is_bold(fixture.find<QGroupBox>(indexed("Frame2", k))), is_selected);
     }
-    for (int i = 0; i < tp_row_count; ++i)
-        QCOMPARE(is_bold(fixture.find<QCheckBox>(indexed("chTp", i))), slot_of(i) == 3);
+    for (int i = 0; i < tp_row_count; ++i) {
+        auto* tick = fixture.find<QCheckBox>(indexed("chTp", i));
+        QCOMPARE(tick->isChecked(), ticked.contains(i));
+        QCOMPARE(is_bold(tick), emphasised.contains(i));
+    }
     // A bold group caption does not spread to the group's contents.
     QVERIFY(!is_bold(fixture.find<QLineEdit>("txtNID_16")));
     QVERIFY(!is_bold(fixture.find<QLabel>("Label1_6")));
-}
-
-void FrmMainTest::ticks_follow_the_selected_slot()
-{
-    WindowFixture fixture;
-    fixture.show();
-    auto* hotbird_tp2 = fixture.find<QCheckBox>("chTp_16");
-    auto* astra4n_tp2 = fixture.find<QCheckBox>("chTp_17");
-    click(hotbird_tp2); // nothing selected yet
-    QVERIFY(!hotbird_tp2->isChecked());
-
-    click(fixture.find<QRadioButton>("opSat_3"));
-    click(hotbird_tp2);
-    click(astra4n_tp2);
-    QVERIFY(hotbird_tp2->isChecked());
-    QVERIFY(!astra4n_tp2->isChecked());
-    click(hotbird_tp2); // unticking is always allowed
-    QVERIFY(!hotbird_tp2->isChecked());
-}
-
-void FrmMainTest::auto_symbol_allows_no_tick()
-{
-    WindowFixture fixture;
-    fixture.show();
-    click(fixture.find<QRadioButton>("opSat_13"));
-    for (int i = 0; i < tp_row_count; ++i) {
-        auto* tick = fixture.find<QCheckBox>(indexed("chTp", i));
-        click(tick);
-        QVERIFY(!tick->isChecked());
-        QVERIFY(!is_bold(tick));
-    }
-    QVERIFY(is_bold(fixture.find<QGroupBox>("Frame2_13")));
-    QCOMPARE(caption_colour(fixture.find<QRadioButton>("opSat_13")), red);
-}
-
-void FrmMainTest::changing_the_selection_clears_ticks()
-{
-    WindowFixture fixture;
-    fixture.show();
-    click(fixture.find<QRadioButton>("opSat_3"));
-    click(fixture.find<QCheckBox>("chTp_3"));
-    click(fixture.find<QCheckBox>("chTp_29"));
-    QVERIFY(fixture.find<QCheckBox>("chTp_29")->isChecked());
-
-    click(fixture.find<QRadioButton>("opSat_5"));
-    for (int i = 0; i < tp_row_count; ++i) {
-        auto* tick = fixture.find<QCheckBox>(indexed("chTp", i));
-        QVERIFY(!tick->isChecked());
-        QCOMPARE(is_bold(tick), i == 5 || i == 18 || i == 31);
-    }
-    QVERIFY(!fixture.find<QRadioButton>("opSat_3")->isChecked());
-    QCOMPARE(caption_colour(fixture.find<QRadioButton>("opSat_3")), black);
-}
-
-void FrmMainTest::clicking_the_selected_option_keeps_ticks()
-{
-    WindowFixture fixture;
-    fixture.show();
-    auto* option = fixture.find<QRadioButton>("opSat_7");
-    click(option);
-    click(fixture.find<QCheckBox>("chTp_20"));
-    click(option);
-    QVERIFY(option->isChecked());
-    QVERIFY(fixture.find<QCheckBox>("chTp_20")->isChecked());
 }
 
 void FrmMainTest::typing_keeps_character_limits_data()

@@ -63,4 +63,15 @@ void type_into(QLineEdit* box, const QString& text)
     QTest::keyClicks(box, text);
 }
 
+void perform(WindowFixture& ui, const QStringList& steps)
+{
+    for (const QString& step : steps) {
+        const qsizetype equals = step.indexOf('=');
+        if (equals >= 0)
+            type_into(ui.find<QLineEdit>(step.left(equals)), step.mid(equals + 1));
+        else
+            click(ui.find<QAbstractButton>(step));
+    }
+}
+
 } // namespace tervalink::test

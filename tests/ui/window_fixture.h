@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include "frm_main.h"
@@ -65,6 +66,9 @@ QString indexed(const char* name, int index);
 
 // A click where a user clicks: on the indicator of a check box or option, mid-button otherwise.
 void click(QAbstractButton* button);
+// What a user does, one step per entry: "opSat_3" clicks that control, "txtNID_16=1" types into
+// that box (an empty right side clears it).
+void perform(WindowFixture& ui, const QStringList& steps);
 // Replaces the text of a box by typing, as a user would: select all, then the keys.
 void type_into(QLineEdit* box, const QString& text);
 
