@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -267,6 +268,43 @@ TEST(FrameDecoder, StartsAFreshStreamAfterFinish)
     ASSERT_EQ(frames.size(), 1U);
     EXPECT_EQ(frames[0].offset, 0U);
     EXPECT_TRUE(frames[0].complete);
+}
+
+// Pieces of frames, markers and noise in random order and random feeds: every byte comes back
+// once, in order, and the cut of the feeds changes nothing.
+TEST(FrameDecoder, LosesNoByteOfAnyStream)
+{
+    const std::vector<Bytes> pieces{bytes({hotbird_tp2}), bytes({tagged_hash_checksum}),
+                                    bytes({auto_rates}),  bytes({"23"}),
+                                    bytes({"23 53"}),     bytes({"2A"}),
+                                    bytes({"23 42 14"}),  bytes({"00 FF 41"})};
+    std::mt19937 random(20261206);
+    for (int round = 0; round < 200; ++round) {
+        Bytes stream;
+        for (int n = std::uniform_int_distribution(0, 12)(random); n > 0; --n) {
+            const Bytes& piece = pieces[random() % pieces.size()];
+            stream.insert(stream.end(), piece.begin(), piece.end());
+        }
+        FrameDecoder decoder;
+        std::vector<DecodedFrame> frames;
+        for (std::size_t at = 0; at < stream.size();) {
+            const std::size_t size = std::min<std::size_t>(1 + random() % 20, stream.size() - at);
+            for (auto& frame : decoder.feed(std::span(stream).subspan(at, size)))
+                frames.push_back(std::move(frame));
+            at += size;
+        }
+        for (auto& frame : decoder.finish())
+            frames.push_back(std::move(frame));
+        Bytes joined;
+        for (const DecodedFrame& frame : frames) {
+            EXPECT_EQ(frame.offset, joined.size());
+            joined.insert(joined.end(), frame.bytes.begin(), frame.bytes.end());
+        }
+        ASSERT_EQ(joined, stream) << "round " << round;
+        std::vector<SeenFrame> seen;
+        collect(frames, seen);
+        EXPECT_EQ(seen, decode_in_chunks(stream, std::max<std::size_t>(stream.size(), 1)));
+    }
 }
 
 // A frame put together by a caller is judged by its bytes, never by flags that contradict them.
