@@ -1,5 +1,6 @@
 // How closely a real update keeps its pauses: one ticked TP row (45 frames, 6450 ticks, 64.5 s)
 // through the serial line into a pseudo-terminal, paced by the real 10 ms clock.
+// With --bare-timer the frames go nowhere, which shows what the machine's timers alone achieve.
 #include <QCoreApplication>
 
 #include <fcntl.h>
@@ -11,6 +12,8 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 #include "pacing_clock.h"
@@ -40,6 +43,11 @@ public:
     void disconnect_after_error() override {}
 };
 
+class DiscardingSink : public FrameSink {
+public:
+    void write_frame(std::span<const std::uint8_t>) override {}
+};
+
 class TimedSink : public FrameSink {
 public:
     explicit TimedSink(FrameSink& line) : line_(line) {}
@@ -52,6 +60,38 @@ public:
 
 private:
     FrameSink& line_;
+};
+
+// The far end of the line: a pseudo-terminal whose slave the program opens as its serial port.
+class FarEnd {
+public:
+    FarEnd()
+    {
+        int slave = -1;
+        std::array<char, 256> name{};
+        if (::openpty(&master_, &slave, name.data(), nullptr, nullptr) != 0)
+            throw std::runtime_error(std::string("openpty: ") + std::strerror(errno));
+        ::close(slave);
+        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+        slave_path_ = name.data();
+    }
+    ~FarEnd() { ::close(master_); }
+    FarEnd(const FarEnd&) = delete;
+    FarEnd& operator=(const FarEnd&) = delete;
+
+    const std::string& slave_path() const { return slave_path_; }
+    long bytes_received() const
+    {
+        std::array<char, 1024> chunk{};
+        long received = 0;
+        for (ssize_t n = 0; (n = ::read(master_, chunk.data(), chunk.size())) > 0;)
+            received += n;
+        return received;
+    }
+
+private:
+    int master_ = -1;
+    std::string slave_path_;
 };
 
 SatelliteTable one_row_table()
@@ -100,68 +140,79 @@ const char* verdict(bool met)
     return met ? "met" : "MISSED";
 }
 
-} // namespace
+struct Run {
+    std::vector<Clock::time_point> write_times;
+    Clock::time_point finished;
+    double cpu_seconds = 0;
+};
 
-int main(int argc, char** argv)
+Run run_update(FrameSink& line)
 {
-    QCoreApplication application(argc, argv);
-    int master = -1;
-    int slave = -1;
-    std::array<char, 256> slave_path{};
-    if (::openpty(&master, &slave, slave_path.data(), nullptr, nullptr) != 0) {
-        std::perror("openpty");
-        return 1;
-    }
-    ::close(slave);
-    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-
-    SerialLine line;
-    line.open_path(slave_path.data());
     TimedSink sink(line);
     PacingClock clock(std::chrono::milliseconds(10));
     SilentView view;
     const SatelliteTable table = one_row_table();
     UpdateImage image;
     Updater updater(table, image, sink, clock, view);
-
     const double cpu_before = cpu_seconds();
-    const UpdateOutcome outcome = updater.run();
-    const Clock::time_point finished = Clock::now();
-    const double cpu_used = cpu_seconds() - cpu_before;
-    if (outcome != UpdateOutcome::completed || sink.write_times.empty()) {
-        std::printf("the update did not complete\n");
-        return 1;
-    }
+    if (updater.run() != UpdateOutcome::completed)
+        throw std::runtime_error("the update did not complete");
+    Run run{std::move(sink.write_times), Clock::now(), 0};
+    run.cpu_seconds = cpu_seconds() - cpu_before;
+    return run;
+}
 
+void report(const Run& run)
+{
     const std::vector<int> ticks = nominal_pause_ticks();
     std::vector<double> errors;
-    for (std::size_t i = 0; i < sink.write_times.size(); ++i) {
+    for (std::size_t i = 0; i < run.write_times.size(); ++i) {
         const Clock::time_point end =
-            i + 1 < sink.write_times.size() ? sink.write_times[i + 1] : finished;
-        errors.push_back(ms(end - sink.write_times[i]) - ticks[i] * 10.0);
+            i + 1 < run.write_times.size() ? run.write_times[i + 1] : run.finished;
+        errors.push_back(ms(end - run.write_times[i]) - ticks[i] * 10.0);
     }
-    std::array<char, 1024> far_end{};
-    ssize_t received = 0;
-    for (ssize_t n = 0; (n = ::read(master, far_end.data(), far_end.size())) > 0;)
-        received += n;
-
-    const double total_s = ms(finished - sink.write_times.front()) / 1000.0;
+    const auto over = [&](double bound) {
+        return std::count_if(errors.begin(), errors.end(), [&](double e) { return e > bound; });
+    };
+    const double total_s = ms(run.finished - run.write_times.front()) / 1000.0;
     const double total_error_pct = (total_s - 64.5) / 64.5 * 100.0;
-    const double cpu_pct = cpu_used / total_s * 100.0;
+    const double cpu_pct = run.cpu_seconds / total_s * 100.0;
     const double p99 = percentile(errors, 0.99);
-    std::printf("one-row update: %zu frames written, %zd bytes at the far end\n",
-                sink.write_times.size(), received);
-    std::printf("pause error (ms, measured at the write): median %.3f, p99 %.3f, max %.3f, min %.3f\n",
+    std::printf("pause error (ms, measured at the write): median %.3f, p99 %.3f, max %.3f, "
+                "min %.3f\n",
                 percentile(errors, 0.5), p99, *std::max_element(errors.begin(), errors.end()),
                 *std::min_element(errors.begin(), errors.end()));
-    const auto worst = std::max_element(errors.begin(), errors.end());
-    std::printf("worst pause: #%td of %zu, after frame %td, nominal %d ticks\n",
-                worst - errors.begin() + 1, errors.size(), worst - errors.begin() + 1,
-                ticks[static_cast<std::size_t>(worst - errors.begin())]);
+    std::printf("pauses more than 2 ms long: %td of %zu; more than 3 ms: %td\n", over(2.0),
+                errors.size(), over(3.0));
     std::printf("total %.3f s against 64.500 s nominal (%+.3f %%)\n", total_s, total_error_pct);
-    std::printf("CPU %.3f s user+system = %.2f %% of one core\n", cpu_used, cpu_pct);
+    std::printf("CPU %.3f s user+system = %.2f %% of one core\n", run.cpu_seconds, cpu_pct);
     std::printf("goals: p99 < 2 ms %s; total within 0.3 %% %s; CPU < 1 %% %s\n", verdict(p99 < 2.0),
                 verdict(std::abs(total_error_pct) <= 0.3), verdict(cpu_pct < 1.0));
-    ::close(master);
-    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication application(argc, argv);
+    const bool bare_timer = argc > 1 && std::strcmp(argv[1], "--bare-timer") == 0;
+    try {
+        if (bare_timer) {
+            DiscardingSink nowhere;
+            std::printf("one-row update, frames discarded (bare timer)\n");
+            report(run_update(nowhere));
+            return 0;
+        }
+        FarEnd far_end;
+        SerialLine line;
+        line.open_path(far_end.slave_path());
+        const Run run = run_update(line);
+        std::printf("one-row update: %zu frames written, %ld bytes at the far end\n",
+                    run.write_times.size(), far_end.bytes_received());
+        report(run);
+        return 0;
+    } catch (const std::exception& failure) {
+        std::printf("%s\n", failure.what());
+        return 1;
+    }
 }
