@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
+#include <algorithm>
+
 #include "failure.h"
 
 namespace tervalink {
@@ -42,7 +44,15 @@ PacingClock::PacingClock(std::chrono::milliseconds tick_period, QObject* parent)
 void PacingClock::reset_and_start()
 {
     tick_count_ = 0;
+    start_timer1();
+}
+
+void PacingClock::start_timer1()
+{
+    since_start_.start();
     timer1_.start();
+    periods_counted_ = 0;
+    last_expiry_ns_ = 0;
 }
 
 void PacingClock::wait_ticks(std::int16_t ticks)
@@ -58,7 +68,7 @@ void PacingClock::wait_ticks(std::int16_t ticks)
     abandoned_ = false;
     timer1_.stop();
     tick_count_ = 0;
-    timer1_.start();
+    start_timer1();
     // Sleeps until the next event (a tick at the latest) instead of spinning.
     while (!abandoned_ && tick_count_ < ticks)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -75,10 +85,24 @@ void PacingClock::abandon_wait()
         dispatcher->wakeUp();
 }
 
+// Every expiry counts one tick. When the process was held up for longer than a tick period, the
+// platform delivers the overdue expiries as one (sometimes followed at once by a second); the
+// periods it swallowed are counted from the elapsed time instead, so a stall in the middle of a
+// pause does not stretch the pause, and the quick second expiry adds nothing. A pause never gets
+// shorter: no more periods are counted than have really passed, one expiry's worth aside.
 void PacingClock::timer1_Timer()
 {
-    if (tick_count_ < tick_limit)
-        ++tick_count_;
+    const std::int64_t period_ns = std::chrono::nanoseconds(timer1_.intervalAsDuration()).count();
+    const std::int64_t now_ns = since_start_.nsecsElapsed();
+    std::int64_t added = 1;
+    if (period_ns > 0) {
+        added = now_ns / period_ns - periods_counted_;
+        if (added <= 0)
+            added = (now_ns - last_expiry_ns_ >= period_ns / 2) ? 1 : 0;
+    }
+    last_expiry_ns_ = now_ns;
+    periods_counted_ += added;
+    tick_count_ = static_cast<std::int16_t>(std::min<std::int64_t>(tick_limit, tick_count_ + added));
 }
 
 } // namespace tervalink

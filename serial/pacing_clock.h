@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -26,9 +27,13 @@ public:
     void abandon_wait();
 
 private:
+    void start_timer1();
     void timer1_Timer();
 
     QTimer timer1_;
+    QElapsedTimer since_start_;     // when timer1 was last started
+    std::int64_t periods_counted_ = 0; // tick periods since then already in tick_count
+    std::int64_t last_expiry_ns_ = 0;  // when the previous expiry came, since the start
     std::int16_t tick_count_ = 0;
     bool waiting_ = false;
     bool abandoned_ = false;

@@ -12,12 +12,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// This virtual machine now and then stops the process for 10 to 30 ms: a bare 10 ms Qt timer
-// shows it too (pacing_bench --bare-timer), and Qt then drops the ticks it missed. A pause that
-// meets such a stall runs long through no fault of the line or the clock, so one or two of the
-// ten may exceed the 3 ms bound, by no more than a stall.
-constexpr int tolerated_late_pauses = 2;
-constexpr double machine_stall_ms = 50.0;
+// A pause may run a little long (the timer's own lateness), never short.
+constexpr double pause_tolerance_ms = 3.0;
 
 double ms_between(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to)
 {
@@ -51,18 +47,14 @@ void LiveUpdateTest::auto_symbol_update_keeps_its_timing_on_a_real_line()
     QCOMPARE(far_end.read_available(), expected_auto_symbol_bytes());
     const std::vector<int> ticks = auto_symbol_pause_ticks();
     QCOMPARE(sink.write_times.size(), ticks.size());
-    int late_pauses = 0;
     for (std::size_t i = 0; i < ticks.size(); ++i) {
         const auto end = i + 1 < ticks.size() ? sink.write_times[i + 1] : finished;
         const double pause = ms_between(sink.write_times[i], end);
         const double nominal = ticks[i] * 10.0;
         const QString what = QString("pause %1: %2 ms, nominal %3 ms").arg(i).arg(pause).arg(nominal);
         QVERIFY2(pause >= nominal, qPrintable(what));
-        QVERIFY2(pause <= nominal + machine_stall_ms, qPrintable(what));
-        if (pause > nominal + 3.0)
-            ++late_pauses;
+        QVERIFY2(pause <= nominal + pause_tolerance_ms, qPrintable(what));
     }
-    QVERIFY2(late_pauses <= tolerated_late_pauses, qPrintable(QString::number(late_pauses)));
     const double total = ms_between(sink.write_times.front(), finished);
     QVERIFY2(std::abs(total - 20500.0) <= 20500.0 * 0.005, qPrintable(QString::number(total)));
     QCOMPARE(view.status, std::string(completed_status));

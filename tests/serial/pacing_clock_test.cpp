@@ -1,5 +1,6 @@
 #include <QElapsedTimer>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include "failure.h"
@@ -27,6 +28,7 @@ private slots:
     void waits_last_their_ticks();
     void timer_stops_when_a_wait_ends();
     void window_events_run_during_a_wait();
+    void stall_inside_a_wait_does_not_stretch_it();
     void nested_wait_is_refused_and_the_outer_wait_ends();
     void tick_count_saturates_at_30000();
     void wait_beyond_30000_is_refused();
@@ -82,6 +84,18 @@ void PacingClockTest::window_events_run_during_a_wait()
     lamp.start();
     clock.wait_ticks(50);
     QVERIFY2(lamp_ticks >= 5 && lamp_ticks <= 7, qPrintable(QString::number(lamp_ticks)));
+}
+
+// A handler that holds the thread for 60 ms swallows six expiries; the pause still ends on time.
+void PacingClockTest::stall_inside_a_wait_does_not_stretch_it()
+{
+    PacingClock clock(10ms);
+    QTimer::singleShot(50ms, [] { QThread::msleep(60); });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    clock.wait_ticks(30);
+    const qint64 ms = elapsed.elapsed();
+    QVERIFY2(ms >= 300 && ms < 330, qPrintable(QString::number(ms)));
 }
 
 void PacingClockTest::nested_wait_is_refused_and_the_outer_wait_ends()
