@@ -63,6 +63,9 @@ public:
     void tick_changed(int index);
     void clear_selection();
 
+    // Every text, tick, option and emphasis alike.
+    friend bool operator==(const SatelliteTable&, const SatelliteTable&) = default;
+
 private:
     std::string& slot_for(Field field, int index);
 

@@ -4,7 +4,7 @@
 TERVALINK_PACKAGES=(
   g++ cmake ninja-build pkg-config
   libgtest-dev
-  qt6-base-dev qt6-serialport-dev libgl-dev
+  qt6-base-dev qt6-serialport-dev
   fonts-liberation
 )
 
