@@ -139,7 +139,6 @@ void MonitorTest::refuses_ports_it_cannot_use_data()
                             << "COM 0 names no port";
     QTest::newRow("no blank") << "COM107" << int(frames_tool::exit_bad_arguments)
                               << "PORT must be \"COM n\"";
-    QTest::newRow("empty") << "" << int(frames_tool::exit_bad_arguments) << "PORT must be";
 }
 
 void MonitorTest::refuses_ports_it_cannot_use()
