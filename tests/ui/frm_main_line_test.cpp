@@ -2,17 +2,15 @@
 // updates byte for byte, DISCONNECT and closing during a transmission.
 #include <termios.h>
 
+#include <array>
 #include <functional>
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 
 #include "lamp.h"
@@ -43,11 +41,18 @@ const QString updating_text = QStringLiteral("Updating ...   Please wait a few m
 const QString completed_text = QStringLiteral("Update has been completed.");
 const QString failed_status = QStringLiteral("Error occurred during updating. Please try again.");
 
-QStringList hotbird_tp2_steps()
+// Ticks TP row `index` and fills its boxes: NID, FREQ, SYMB, POL.
+QStringList row_steps(int index, const QStringList& values)
 {
-    return {"opSat_3", "chTp_16", "txtNID_16=1", "txtFreq_16=11778", "txtSym_16=27500",
-            "txtPol_16=V"};
+    QStringList steps{indexed("chTp", index)};
+    const std::array<const char*, 4> boxes{"txtNID", "txtFreq", "txtSym", "txtPol"};
+    for (std::size_t n = 0; n < boxes.size(); ++n)
+        steps << indexed(boxes[n], index) + "=" + values[static_cast<qsizetype>(n)];
+    return steps;
 }
+
+const QStringList hotbird_tp2_steps =
+    QStringList{"opSat_3"} + row_steps(16, {"1", "11778", "27500", "V"});
 
 QStringList autosym_steps(const QStringList& rates)
 {
@@ -71,8 +76,7 @@ Bytes repeat_frames(const std::vector<Bytes>& sequence, int times)
 // end has received `trigger_bytes`.
 class UpdateWatcher : public QObject {
 public:
-    UpdateWatcher(LineFixture& line, std::size_t trigger_bytes = 0,
-                  std::function<void()> action = {})
+    UpdateWatcher(LineFixture& line, std::size_t trigger_bytes, std::function<void()> action)
         : line_(line), trigger_bytes_(trigger_bytes), action_(std::move(action))
     {
         auto* progress = line.ui().find<QProgressBar>("pBar");
@@ -146,8 +150,8 @@ private slots:
     void refused_updates_send_nothing();
     void whole_update_data();
     void whole_update();
-    void disconnect_during_a_transmission();
-    void closing_during_a_transmission();
+    void interrupting_a_transmission_data();
+    void interrupting_a_transmission();
 };
 
 void FrmMainLineTest::connect_reads_the_port_box_data()
@@ -221,9 +225,8 @@ void FrmMainLineTest::refused_updates_send_nothing_data()
         << QStringList{} << "Select a satellite to update" << "";
     QTest::newRow("no row ticked") << QStringList{"opSat_0"} << "Select TPs to update" << "";
     QTest::newRow("only the first failing row is reported")
-        << QStringList{"opSat_0",        "chTp_0",         "chTp_13",      "txtNID_0=1",
-                       "txtFreq_0=9000", "txtSym_0=27500", "txtPol_0=V",   "txtNID_13=1",
-                       "txtFreq_13=11000", "txtSym_13=1",  "txtPol_13=x"}
+        << QStringList{"opSat_0"} + row_steps(0, {"1", "9000", "27500", "V"}) +
+               row_steps(13, {"1", "11000", "1", "x"})
         << "Frequency range must be within 10700 ~12750." << "";
     QTest::newRow("auto symbol above 32000")
         << autosym_steps({"1", "2", "3", "4", "5", "6", "7", "8", "9", "32001"})
@@ -231,9 +234,8 @@ void FrmMainLineTest::refused_updates_send_nothing_data()
     const QString tp_clash =
         QStringLiteral("Change the TP 1, TP 3 informations (DATA FORMAT ERROR)");
     QTest::newRow("clash in rows 0 and 2")
-        << QStringList{"opSat_0",          "chTp_0",          "chTp_26",       "txtNID_0=1",
-                       "txtFreq_0=10787",  "txtSym_0=27500",  "txtPol_0=V",    "txtNID_26=1",
-                       "txtFreq_26=10787", "txtSym_26=27500", "txtPol_26=H"}
+        << QStringList{"opSat_0"} + row_steps(0, {"1", "10787", "27500", "V"}) +
+               row_steps(26, {"1", "10787", "27500", "H"})
         << tp_clash << tp_clash;
     const QString auto_clash =
         QStringLiteral("Change the symbolrate informations (DATA FORMAT ERROR)");
@@ -268,7 +270,7 @@ void FrmMainLineTest::whole_update_data()
     QTest::addColumn<Bytes>("wire");
     QTest::addColumn<std::vector<int>>("progress"); // of 15
     QTest::newRow("HOTBIRD TP2")
-        << hotbird_tp2_steps() << repeat_frames({hotbird_tp2, hotbird_tp2, hotbird_tp2_tagged}, 15)
+        << hotbird_tp2_steps << repeat_frames({hotbird_tp2, hotbird_tp2, hotbird_tp2_tagged}, 15)
         << std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
     QTest::newRow("AUTO SYMBOL") << autosym_steps(autosym_rates)
                                  << repeat_frames({autosym, autosym_tagged}, 5)
@@ -309,54 +311,49 @@ void FrmMainLineTest::whole_update()
     QVERIFY(boxes.shown().isEmpty());
 }
 
-void FrmMainLineTest::disconnect_during_a_transmission()
+void FrmMainLineTest::interrupting_a_transmission_data()
 {
-    MessageBoxCloser boxes;
-    LineFixture line(fast_tick);
-    line.press_connect();
-    perform(line.ui(), hotbird_tp2_steps());
-    UpdateWatcher watcher(line, 45, [&] { click(line.ui().find<QPushButton>("CmdConnect")); });
-
-    click(line.ui().find<QPushButton>("cmdSend"));
-
-    QTest::qWait(20);
-    const Bytes& sent = line.received();
-    QVERIFY(sent.size() >= 45);
-    QVERIFY(sent.size() < 675);
-    QCOMPARE(sent.size() % 15, std::size_t(0));
-    QCOMPARE(line.ui().find<QLabel>("lblSystem")->text(), failed_status);
-    expect_connected(line.ui(), false);
-    expect_lamp_resting_white(line.ui());
-    QVERIFY(QApplication::overrideCursor() == nullptr);
-    QCOMPARE(boxes.shown().size(), 1);
-    QVERIFY(!boxes.shown().front().text.isEmpty());
-    QVERIFY(line.device_free());
+    QTest::addColumn<bool>("by_closing"); // the window, rather than pressing DISCONNECT
+    QTest::newRow("DISCONNECT") << false;
+    QTest::newRow("closing the window") << true;
 }
 
-void FrmMainLineTest::closing_during_a_transmission()
+void FrmMainLineTest::interrupting_a_transmission()
 {
+    QFETCH(bool, by_closing);
     MessageBoxCloser boxes;
     LineFixture line(fast_tick);
     line.press_connect();
-    perform(line.ui(), hotbird_tp2_steps());
-    QElapsedTimer since_close;
-    UpdateWatcher watcher(line, 15, [&] {
-        since_close.start();
-        line.ui().window().close();
+    perform(line.ui(), hotbird_tp2_steps);
+    QElapsedTimer since_interrupt;
+    UpdateWatcher watcher(line, 45, [&] {
+        since_interrupt.start();
+        if (by_closing)
+            line.ui().window().close();
+        else
+            click(line.ui().find<QPushButton>("CmdConnect"));
     });
 
     click(line.ui().find<QPushButton>("cmdSend"));
 
-    QVERIFY(since_close.isValid());
-    QVERIFY(since_close.elapsed() < 1000);
-    QVERIFY(!line.ui().window().isVisible());
+    QVERIFY(since_interrupt.isValid());
+    QVERIFY(since_interrupt.elapsed() < 1000);
     const std::size_t sent_at_return = line.received().size();
+    QVERIFY(sent_at_return >= 45);
     QVERIFY(sent_at_return < 675);
     QTest::qWait(50);
     QCOMPARE(line.received().size(), sent_at_return);
     QVERIFY(line.device_free());
-    QVERIFY(boxes.shown().isEmpty());
     QVERIFY(QApplication::overrideCursor() == nullptr);
+    QCOMPARE(line.ui().window().isVisible(), !by_closing);
+    QCOMPARE(boxes.shown().size(), by_closing ? 0 : 1);
+    if (by_closing)
+        return;
+    QCOMPARE(sent_at_return % 15, std::size_t(0));
+    QVERIFY(!boxes.shown().front().text.isEmpty());
+    QCOMPARE(line.ui().find<QLabel>("lblSystem")->text(), failed_status);
+    expect_connected(line.ui(), false);
+    expect_lamp_resting_white(line.ui());
 }
 
 QTEST_MAIN(FrmMainLineTest)
