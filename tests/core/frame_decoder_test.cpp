@@ -2,16 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tervalink {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using Seen = std::vector<std::pair<std::size_t, std::string>>; // offset and technician's line
 
 // "23 53 03" -> {0x23, 0x53, 0x03}; pieces are joined, so a stream reads as its frames in order.
 Bytes bytes(std::initializer_list<std::string_view> pieces)
@@ -19,144 +23,87 @@ Bytes bytes(std::initializer_list<std::string_view> pieces)
     Bytes out;
     for (std::string_view piece : pieces) {
         std::istringstream in{std::string(piece)};
-        unsigned value = 0;
-        while (in >> std::hex >> value)
+        for (unsigned value = 0; in >> std::hex >> value;)
             out.push_back(static_cast<std::uint8_t>(value));
     }
     return out;
 }
 
-// Worked examples: HOTBIRD TP2 and its tagged twin, ASTRA 4S TP3, the auto symbol-rate pair.
+// Worked examples: HOTBIRD TP2 and its tagged twin, the auto symbol-rate pair.
 constexpr std::string_view hotbird_tp2 = "23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AA 2A";
 constexpr std::string_view hotbird_tagged = "23 53 14 37 82 00 01 00 02 2E 6C 6B 00 8B 2A";
-constexpr std::string_view astra4s_tp3 = "23 53 0C 02 DE 0D FF FF CE 31 FF 7C 01 A0 2A";
 // NID 169: the tagged checksum is 0x23, a start marker inside the frame.
 constexpr std::string_view tagged_hash_checksum = "23 53 14 37 82 00 A9 00 02 2E 6C 6B 00 23 2A";
-// NID 0x5323 puts "#S" into the data.
-constexpr std::string_view start_in_data = "23 53 00 00 00 00 23 53 00 00 00 00 00 70 2A";
 constexpr std::string_view auto_rates =
     "23 42 6C 6B F0 55 30 75 CC 74 78 69 60 6D A8 61 D8 59 DF 17 88 13 58 2A";
 constexpr std::string_view auto_tagged =
     "23 42 14 37 F0 55 30 75 CC 74 78 69 60 6D A8 61 D8 59 DF 17 88 13 7C 2A";
 
-struct SeenFrame {
-    std::size_t offset;
-    std::string line;
-    bool operator==(const SeenFrame&) const = default;
-};
+const std::string ok = "; checksum ok, end marker ok";
+const std::string hotbird_fields = ": position 130, NID 1, FREQ 11778, SYMB 27500, POL V";
+const std::string tp2_line = "TP HOTBIRD TP2" + hotbird_fields + ok;
+const std::string rates_1_9 = "22000 30000 29900 27000 28000 25000 23000 6111 5000";
+const std::string auto_line = "auto: rates 0-9 27500 " + rates_1_9 + ok;
 
-void PrintTo(const SeenFrame& frame, std::ostream* out)
-{
-    *out << frame.offset << " " << frame.line;
-}
-
-void collect(const std::vector<DecodedFrame>& frames, std::vector<SeenFrame>& seen)
-{
-    for (const DecodedFrame& frame : frames)
-        seen.push_back({frame.offset, describe_frame(frame)});
-}
-
-std::vector<SeenFrame> decode_in_chunks(const Bytes& stream, std::size_t chunk)
+// Feeds the stream in pieces of next_size() bytes, then finishes it.
+std::vector<DecodedFrame> decode(const Bytes& stream, const std::function<std::size_t()>& next_size)
 {
     FrameDecoder decoder;
-    std::vector<SeenFrame> seen;
-    for (std::size_t at = 0; at < stream.size(); at += chunk) {
-        const std::size_t size = std::min(chunk, stream.size() - at);
-        collect(decoder.feed(std::span(stream).subspan(at, size)), seen);
+    std::vector<DecodedFrame> frames;
+    const auto keep = [&frames](std::vector<DecodedFrame> more) {
+        frames.insert(frames.end(), more.begin(), more.end());
+    };
+    for (std::size_t at = 0; at < stream.size();) {
+        const std::size_t size = std::min(next_size(), stream.size() - at);
+        keep(decoder.feed(std::span(stream).subspan(at, size)));
+        at += size;
     }
-    collect(decoder.finish(), seen);
+    keep(decoder.finish());
+    return frames;
+}
+
+Seen described(const std::vector<DecodedFrame>& frames)
+{
+    Seen seen;
+    for (const DecodedFrame& frame : frames)
+        seen.emplace_back(frame.offset, describe_frame(frame));
     return seen;
 }
-
-struct DescribeCase {
-    std::string name;
-    Bytes frame;
-    std::string line;
-};
-
-void PrintTo(const DescribeCase& c, std::ostream* out) { *out << c.name; }
-
-class DescribeFrame : public ::testing::TestWithParam<DescribeCase> {};
-
-TEST_P(DescribeFrame, GivesTheTechniciansLine)
-{
-    const auto seen = decode_in_chunks(GetParam().frame, GetParam().frame.size());
-    ASSERT_EQ(seen.size(), 1U);
-    EXPECT_EQ(seen[0].line, GetParam().line);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    EveryKind, DescribeFrame,
-    ::testing::Values(
-        DescribeCase{"tp", bytes({hotbird_tp2}),
-                     "TP HOTBIRD TP2: position 130, NID 1, FREQ 11778, SYMB 27500, POL V; "
-                     "checksum ok, end marker ok"},
-        DescribeCase{"tp_last_slot_last_row", bytes({astra4s_tp3}),
-                     "TP ASTRA 4S TP3: position 3550, NID 65535, FREQ 12750, SYMB 31999, POL H; "
-                     "checksum ok, end marker ok"},
-        DescribeCase{"tagged_tp", bytes({hotbird_tagged}),
-                     "tagged TP: position 130, NID 1, FREQ 11778, SYMB 27500, POL V; "
-                     "checksum ok, end marker ok"},
-        DescribeCase{"tagged_tp_checksum_is_start_marker", bytes({tagged_hash_checksum}),
-                     "tagged TP: position 130, NID 169, FREQ 11778, SYMB 27500, POL V; "
-                     "checksum ok, end marker ok"},
-        DescribeCase{"auto", bytes({auto_rates}),
-                     "auto: rates 0-9 27500 22000 30000 29900 27000 28000 25000 23000 6111 5000; "
-                     "checksum ok, end marker ok"},
-        DescribeCase{"tagged_auto_carries_nine", bytes({auto_tagged}),
-                     "tagged auto: rates 1-9 22000 30000 29900 27000 28000 25000 23000 6111 "
-                     "5000; checksum ok, end marker ok"},
-        DescribeCase{"tp_wrong_checksum", bytes({"23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AB 2A"}),
-                     "TP HOTBIRD TP2: position 130, NID 1, FREQ 11778, SYMB 27500, POL V; "
-                     "checksum wrong (AB, should be AA), end marker ok"},
-        DescribeCase{"auto_wrong_checksum_and_end",
-                     bytes({"23 42 6C 6B F0 55 30 75 CC 74 78 69 60 6D A8 61 D8 59 DF 17 88 13 "
-                            "59 2B"}),
-                     "auto: rates 0-9 27500 22000 30000 29900 27000 28000 25000 23000 6111 5000; "
-                     "checksum wrong (59, should be 58), end marker wrong (2B)"},
-        DescribeCase{"slot_beyond_table", bytes({"23 53 0D 00 00 00 00 00 00 00 00 00 00 0D 2A"}),
-                     "TP slot 13 row 0 (no such row): position 0, NID 0, FREQ 0, SYMB 0, POL V; "
-                     "checksum ok, end marker ok"},
-        DescribeCase{"row_beyond_slot", bytes({"23 53 00 03 00 00 00 00 00 00 00 00 00 03 2A"}),
-                     "TP slot 0 row 3 (no such row): position 0, NID 0, FREQ 0, SYMB 0, POL V; "
-                     "checksum ok, end marker ok"},
-        DescribeCase{"polarisation_byte_neither_0_nor_1",
-                     bytes({"23 53 00 00 00 00 00 00 00 00 00 00 02 02 2A"}),
-                     "TP ASTRA 2 TP1: position 0, NID 0, FREQ 0, SYMB 0, POL invalid (02); "
-                     "checksum ok, end marker ok"},
-        DescribeCase{"stray", bytes({"00 FF 41"}), "stray bytes (3): 00 FF 41"},
-        DescribeCase{"start_marker_with_unknown_type", bytes({"23 41"}), "stray bytes (2): 23 41"},
-        DescribeCase{"lone_start_marker", bytes({"23"}),
-                     "truncated frame, type letter missing: 23"},
-        DescribeCase{"truncated_tp", bytes({"23 53 03 01 82"}),
-                     "TP truncated, 5 of 15 bytes: 23 53 03 01 82"},
-        DescribeCase{"truncated_tagged_auto", bytes({"23 42 14 37 F0"}),
-                     "tagged auto truncated, 5 of 24 bytes: 23 42 14 37 F0"}),
-    [](const auto& test) { return test.param.name; });
 
 struct StreamCase {
     std::string name;
     Bytes stream;
-    std::vector<SeenFrame> frames;
+    Seen frames;
 };
 
-const std::string tp2_line = "TP HOTBIRD TP2: position 130, NID 1, FREQ 11778, SYMB 27500, POL V; "
-                             "checksum ok, end marker ok";
-const std::string auto_line = "auto: rates 0-9 27500 22000 30000 29900 27000 28000 25000 23000 "
-                              "6111 5000; checksum ok, end marker ok";
+void PrintTo(const StreamCase& c, std::ostream* out) { *out << c.name; }
 
 std::vector<StreamCase> stream_cases()
 {
     return {
         {"empty", {}, {}},
-        {"back_to_back",
+        {"every_kind_back_to_back",
          bytes({hotbird_tp2, hotbird_tagged, auto_rates, auto_tagged}),
          {{0, tp2_line},
-          {15, "tagged TP: position 130, NID 1, FREQ 11778, SYMB 27500, POL V; checksum ok, end "
-               "marker ok"},
+          {15, "tagged TP" + hotbird_fields + ok},
           {30, auto_line},
-          {54, "tagged auto: rates 1-9 22000 30000 29900 27000 28000 25000 23000 6111 5000; "
-               "checksum ok, end marker ok"}}},
+          {54, "tagged auto: rates 1-9 " + rates_1_9 + ok}}},
+        {"tp_last_slot_last_row", bytes({"23 53 0C 02 DE 0D FF FF CE 31 FF 7C 01 A0 2A"}),
+         {{0, "TP ASTRA 4S TP3: position 3550, NID 65535, FREQ 12750, SYMB 31999, POL H" + ok}}},
+        {"slot_beyond_table", bytes({"23 53 0D 00 00 00 00 00 00 00 00 00 00 0D 2A"}),
+         {{0, "TP slot 13 row 0 (no such row): position 0, NID 0, FREQ 0, SYMB 0, POL V" + ok}}},
+        {"row_beyond_slot", bytes({"23 53 00 03 00 00 00 00 00 00 00 00 00 03 2A"}),
+         {{0, "TP slot 0 row 3 (no such row): position 0, NID 0, FREQ 0, SYMB 0, POL V" + ok}}},
+        {"polarisation_byte_neither_0_nor_1",
+         bytes({"23 53 00 00 00 00 00 00 00 00 00 00 02 02 2A"}),
+         {{0, "TP ASTRA 2 TP1: position 0, NID 0, FREQ 0, SYMB 0, POL invalid (02)" + ok}}},
+        {"tp_wrong_checksum", bytes({"23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AB 2A"}),
+         {{0, "TP HOTBIRD TP2" + hotbird_fields +
+                  "; checksum wrong (AB, should be AA), end marker ok"}}},
+        {"auto_wrong_checksum_and_end",
+         bytes({"23 42 6C 6B F0 55 30 75 CC 74 78 69 60 6D A8 61 D8 59 DF 17 88 13 59 2B"}),
+         {{0, "auto: rates 0-9 27500 " + rates_1_9 +
+                  "; checksum wrong (59, should be 58), end marker wrong (2B)"}}},
         {"stray_between_frames",
          bytes({hotbird_tp2, "00 FF", auto_rates}),
          {{0, tp2_line}, {15, "stray bytes (2): 00 FF"}, {17, auto_line}}},
@@ -165,17 +112,18 @@ std::vector<StreamCase> stream_cases()
          {{0, "stray bytes (4): 2A 23 41 0D"}, {4, tp2_line}}},
         {"start_marker_as_tagged_checksum",
          bytes({tagged_hash_checksum, hotbird_tp2}),
-         {{0, "tagged TP: position 130, NID 169, FREQ 11778, SYMB 27500, POL V; checksum ok, "
-              "end marker ok"},
+         {{0, "tagged TP: position 130, NID 169, FREQ 11778, SYMB 27500, POL V" + ok},
           {15, tp2_line}}},
+        // NID 0x5323 puts "#S" into the data.
         {"start_and_type_inside_data",
-         bytes({start_in_data, hotbird_tp2}),
-         {{0, "TP ASTRA 2 TP1: position 0, NID 21283, FREQ 0, SYMB 0, POL V; checksum ok, end "
-              "marker ok"},
+         bytes({"23 53 00 00 00 00 23 53 00 00 00 00 00 70 2A", hotbird_tp2}),
+         {{0, "TP ASTRA 2 TP1: position 0, NID 21283, FREQ 0, SYMB 0, POL V" + ok},
           {15, tp2_line}}},
         {"truncated_tail",
          bytes({hotbird_tp2, "23 42 6C 6B F0 55 30"}),
          {{0, tp2_line}, {15, "auto truncated, 7 of 24 bytes: 23 42 6C 6B F0 55 30"}}},
+        {"truncated_tagged_auto", bytes({"23 42 14 37 F0"}),
+         {{0, "tagged auto truncated, 5 of 24 bytes: 23 42 14 37 F0"}}},
         {"truncated_tail_holding_start_marker",
          bytes({hotbird_tp2, "23 53 14 37 82 00 A9 00 02 2E 6C 6B 00 23"}),
          {{0, tp2_line},
@@ -193,34 +141,26 @@ std::vector<StreamCase> stream_cases()
           {14, tp2_line}}},
         {"damaged_end_marker_keeps_length",
          bytes({"23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AA 2B", hotbird_tp2}),
-         {{0, "TP HOTBIRD TP2: position 130, NID 1, FREQ 11778, SYMB 27500, POL V; checksum ok, "
-              "end marker wrong (2B)"},
+         {{0, "TP HOTBIRD TP2" + hotbird_fields + "; checksum ok, end marker wrong (2B)"},
           {15, tp2_line}}},
         {"inserted_byte_leaves_a_stray_end_marker",
          bytes({"23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AA 00 2A", hotbird_tp2}),
-         {{0, "TP HOTBIRD TP2: position 130, NID 1, FREQ 11778, SYMB 27500, POL V; checksum ok, "
-              "end marker wrong (00)"},
+         {{0, "TP HOTBIRD TP2" + hotbird_fields + "; checksum ok, end marker wrong (00)"},
           {15, "stray bytes (1): 2A"},
           {16, tp2_line}}},
     };
 }
 
-void PrintTo(const StreamCase& c, std::ostream* out) { *out << c.name; }
-
 class SplitStream : public ::testing::TestWithParam<StreamCase> {};
 
-TEST_P(SplitStream, GivesTheFramesInOrder)
+// The bytes arrive in whatever pieces the line delivers: every cut, the whole stream included,
+// gives the same frames.
+TEST_P(SplitStream, GivesTheFramesInOrderHoweverFed)
 {
     const StreamCase& c = GetParam();
-    EXPECT_EQ(decode_in_chunks(c.stream, std::max<std::size_t>(c.stream.size(), 1)), c.frames);
-}
-
-// The antenna unit gets the bytes in whatever pieces the line delivers: every cut gives the same.
-TEST_P(SplitStream, DoesNotDependOnHowTheStreamIsFed)
-{
-    const StreamCase& c = GetParam();
-    for (std::size_t chunk = 1; chunk < c.stream.size(); ++chunk)
-        EXPECT_EQ(decode_in_chunks(c.stream, chunk), c.frames) << "fed " << chunk << " at a time";
+    for (std::size_t chunk = 1; chunk <= std::max<std::size_t>(c.stream.size(), 1); ++chunk)
+        EXPECT_EQ(described(decode(c.stream, [chunk] { return chunk; })), c.frames)
+            << "fed " << chunk << " at a time";
 }
 
 INSTANTIATE_TEST_SUITE_P(Streams, SplitStream, ::testing::ValuesIn(stream_cases()),
@@ -234,9 +174,7 @@ TEST(FrameDecoder, HoldsAFrameUntilItsLastByteArrives)
     const auto frames = decoder.feed(std::span(frame).last(1));
     ASSERT_EQ(frames.size(), 1U);
     EXPECT_EQ(frames[0].kind, FrameKind::tp);
-    EXPECT_TRUE(frames[0].complete);
-    EXPECT_TRUE(frames[0].checksum_ok);
-    EXPECT_TRUE(frames[0].end_marker_ok);
+    EXPECT_TRUE(frames[0].complete && frames[0].checksum_ok && frames[0].end_marker_ok);
     EXPECT_EQ(frames[0].bytes, frame);
     EXPECT_TRUE(decoder.finish().empty());
 }
@@ -244,10 +182,7 @@ TEST(FrameDecoder, HoldsAFrameUntilItsLastByteArrives)
 TEST(FrameDecoder, GivesLongNoiseOutInBoundedRunsAndLosesNoByte)
 {
     const Bytes noise(150, 0x55);
-    FrameDecoder decoder;
-    auto frames = decoder.feed(noise);
-    for (auto& last : decoder.finish())
-        frames.push_back(std::move(last));
+    const auto frames = decode(noise, [&noise] { return noise.size(); });
     ASSERT_EQ(frames.size(), 3U);
     std::size_t total = 0;
     for (const DecodedFrame& frame : frames) {
@@ -275,9 +210,8 @@ TEST(FrameDecoder, StartsAFreshStreamAfterFinish)
 TEST(FrameDecoder, LosesNoByteOfAnyStream)
 {
     const std::vector<Bytes> pieces{bytes({hotbird_tp2}), bytes({tagged_hash_checksum}),
-                                    bytes({auto_rates}),  bytes({"23"}),
-                                    bytes({"23 53"}),     bytes({"2A"}),
-                                    bytes({"23 42 14"}),  bytes({"00 FF 41"})};
+                                    bytes({auto_rates}), {0x23}, {0x23, 0x53}, {0x2A},
+                                    {0x23, 0x42, 0x14}, {0x00, 0xFF, 0x41}};
     std::mt19937 random(20261206);
     for (int round = 0; round < 200; ++round) {
         Bytes stream;
@@ -285,25 +219,15 @@ TEST(FrameDecoder, LosesNoByteOfAnyStream)
             const Bytes& piece = pieces[random() % pieces.size()];
             stream.insert(stream.end(), piece.begin(), piece.end());
         }
-        FrameDecoder decoder;
-        std::vector<DecodedFrame> frames;
-        for (std::size_t at = 0; at < stream.size();) {
-            const std::size_t size = std::min<std::size_t>(1 + random() % 20, stream.size() - at);
-            for (auto& frame : decoder.feed(std::span(stream).subspan(at, size)))
-                frames.push_back(std::move(frame));
-            at += size;
-        }
-        for (auto& frame : decoder.finish())
-            frames.push_back(std::move(frame));
+        const auto frames = decode(stream, [&random] { return 1 + random() % 20; });
         Bytes joined;
         for (const DecodedFrame& frame : frames) {
             EXPECT_EQ(frame.offset, joined.size());
             joined.insert(joined.end(), frame.bytes.begin(), frame.bytes.end());
         }
         ASSERT_EQ(joined, stream) << "round " << round;
-        std::vector<SeenFrame> seen;
-        collect(frames, seen);
-        EXPECT_EQ(seen, decode_in_chunks(stream, std::max<std::size_t>(stream.size(), 1)));
+        const auto whole = decode(stream, [&stream] { return stream.size(); });
+        EXPECT_EQ(described(frames), described(whole));
     }
 }
 
@@ -317,12 +241,6 @@ TEST(DescribeHandMadeFrame, TrustsTheBytesNotTheFlags)
     EXPECT_EQ(describe_frame(frame), "TP truncated, 5 of 15 bytes: 23 53 03 01 82");
     frame.bytes.clear();
     EXPECT_EQ(describe_frame(frame), "truncated frame, type letter missing: ");
-}
-
-TEST(HexBytes, UpperCaseSingleBlanks)
-{
-    EXPECT_EQ(hex_bytes(bytes({"00 0a ff 23"})), "00 0A FF 23");
-    EXPECT_EQ(hex_bytes(Bytes{}), "");
 }
 
 } // namespace

@@ -25,13 +25,6 @@ expect "decoded kinds" "30 TP HOTBIRD TP2|15 tagged TP|" \
   "$(printf '%b' "$escapes" | "$tool" decode - | cut -d: -f1 | sort | uniq -c |
      sed 's/^ *//' | tr '\n' '|')"
 
-"$tool" plan --choice none >/dev/null
-expect "exit status, message box" 3 $?
-"$tool" plan --choice 14 2>/dev/null
-expect "exit status, bad arguments" 2 $?
-"$tool" plan "${hotbird[@]}" --set nid:16=70000 --choice 3 --tick 16 2>/dev/null
-expect "exit status, overflow" 4 $?
-
 if [ -w /dev/full ]; then
   "$tool" plan "${hotbird[@]}" --choice 3 --tick 16 >/dev/full 2>/dev/null
   expect "exit status, output not written" 1 $?
