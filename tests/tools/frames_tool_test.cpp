@@ -101,45 +101,35 @@ const Args worked_auto_rates =
           "auto:5=28000", "auto:6=25000", "auto:7=23000", "auto:8=6111", "auto:9=5000"});
 
 struct PlanCase {
-    std::string name;
     Args args;
     Lines first_frames; // offsets included
     std::size_t frame_count;
     std::string end;
 };
 
-void PrintTo(const PlanCase& c, std::ostream* out) { *out << c.name; }
-
-class Plan : public ::testing::TestWithParam<PlanCase> {};
-
-TEST_P(Plan, WritesTheFramesWithTheirTicks)
+TEST(Plan, WorkedExamplesWithTheirSchedules)
 {
-    const PlanCase& c = GetParam();
-    const auto run = run_tool(joined({"plan"}, c.args));
-    ASSERT_EQ(run.status, 0) << run.err;
-    const auto out = lines(run.out);
-    ASSERT_EQ(out.size(), c.frame_count + 1);
-    EXPECT_EQ(Lines(out.begin(), out.begin() + 3), c.first_frames);
-    EXPECT_EQ(out.back(), c.end);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    WorkedExamples, Plan,
-    ::testing::Values(
+    const PlanCase cases[] = {
         // Effects run in the fixed order whatever the order on the command line.
-        PlanCase{"tp_with_tagged_frame_tick_before_choice",
-                 joined({"--tick", "16", "--choice", "3"}, hotbird_tp2),
-                 {"0 23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AA 2A",
-                  "30 23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AA 2A",
-                  "60 23 53 14 37 82 00 01 00 02 2E 6C 6B 00 8B 2A"},
-                 45, "end 6450"},
-        PlanCase{"auto_symbol",
-                 joined(worked_auto_rates, {"--choice", "13"}),
-                 {"0 23 42 6C 6B F0 55 30 75 CC 74 78 69 60 6D A8 61 D8 59 DF 17 88 13 58 2A",
-                  "150 23 42 14 37 F0 55 30 75 CC 74 78 69 60 6D A8 61 D8 59 DF 17 88 13 7C 2A",
-                  "370 23 42 6C 6B F0 55 30 75 CC 74 78 69 60 6D A8 61 D8 59 DF 17 88 13 58 2A"},
-                 10, "end 2050"}),
-    [](const auto& test) { return test.param.name; });
+        {joined({"plan", "--tick", "16", "--choice", "3"}, hotbird_tp2),
+         {"0 23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AA 2A",
+          "30 23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AA 2A",
+          "60 23 53 14 37 82 00 01 00 02 2E 6C 6B 00 8B 2A"},
+         45, "end 6450"},
+        {joined({"plan", "--choice", "13"}, worked_auto_rates),
+         {"0 23 42 6C 6B F0 55 30 75 CC 74 78 69 60 6D A8 61 D8 59 DF 17 88 13 58 2A",
+          "150 23 42 14 37 F0 55 30 75 CC 74 78 69 60 6D A8 61 D8 59 DF 17 88 13 7C 2A",
+          "370 23 42 6C 6B F0 55 30 75 CC 74 78 69 60 6D A8 61 D8 59 DF 17 88 13 58 2A"},
+         10, "end 2050"}};
+    for (const PlanCase& c : cases) {
+        const auto run = run_tool(c.args);
+        ASSERT_EQ(run.status, 0) << run.err;
+        const auto out = lines(run.out);
+        ASSERT_EQ(out.size(), c.frame_count + 1) << c.end;
+        EXPECT_EQ(Lines(out.begin(), out.begin() + 3), c.first_frames);
+        EXPECT_EQ(out.back(), c.end);
+    }
+}
 
 struct OutcomeCase {
     std::string name;
