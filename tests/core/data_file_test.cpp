@@ -234,10 +234,9 @@ TEST_F(DataFileImport, FieldsAreStoredAsTextsWithinTheTableLimits)
         import(c.line + "\n");
         for (std::size_t f = 0; f < 6; ++f)
             EXPECT_EQ(buffers_.file_tp_records[0][f], c.record[f]) << c.line << " field " << f + 1;
-        EXPECT_EQ(table_.position(0), c.record[1]) << c.line;
-        EXPECT_EQ(table_.nid(0), c.record[2]) << c.line;
-        EXPECT_EQ(table_.freq(0), c.record[3]) << c.line;
-        EXPECT_EQ(table_.symb(0), c.record[4]) << c.line;
+        EXPECT_EQ((Texts{table_.position(0), table_.nid(0), table_.freq(0), table_.symb(0)}),
+                  Texts(c.record.begin() + 1, c.record.begin() + 5))
+            << c.line;
     }
 }
 
