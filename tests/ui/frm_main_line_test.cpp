@@ -23,8 +23,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-constexpr auto fast_tick = std::chrono::milliseconds(1);
-
 const Bytes hotbird_tp2 = {0x23, 0x53, 0x03, 0x01, 0x82, 0x00, 0x01, 0x00,
                            0x02, 0x2E, 0x6C, 0x6B, 0x00, 0xAA, 0x2A};
 const Bytes hotbird_tp2_tagged = {0x23, 0x53, 0x14, 0x37, 0x82, 0x00, 0x01, 0x00,
@@ -228,9 +226,6 @@ void FrmMainLineTest::refused_updates_send_nothing_data()
         << QStringList{"opSat_0"} + row_steps(0, {"1", "9000", "27500", "V"}) +
                row_steps(13, {"1", "11000", "1", "x"})
         << "Frequency range must be within 10700 ~12750." << "";
-    QTest::newRow("auto symbol above 32000")
-        << autosym_steps({"1", "2", "3", "4", "5", "6", "7", "8", "9", "32001"})
-        << "Symbol Rate must be in positive numbers." << "";
     const QString tp_clash =
         QStringLiteral("Change the TP 1, TP 3 informations (DATA FORMAT ERROR)");
     QTest::newRow("clash in rows 0 and 2")
@@ -249,7 +244,7 @@ void FrmMainLineTest::refused_updates_send_nothing()
     QFETCH(QString, message);
     QFETCH(QString, status);
     MessageBoxCloser boxes;
-    LineFixture line(fast_tick);
+    LineFixture line;
     line.press_connect();
     perform(line.ui(), steps);
 
@@ -283,7 +278,7 @@ void FrmMainLineTest::whole_update()
     QFETCH(Bytes, wire);
     QFETCH(std::vector<int>, progress);
     MessageBoxCloser boxes;
-    LineFixture line(fast_tick);
+    LineFixture line;
     line.press_connect();
     perform(line.ui(), steps);
     auto* update = line.ui().find<QPushButton>("cmdSend");
@@ -322,7 +317,7 @@ void FrmMainLineTest::interrupting_a_transmission()
 {
     QFETCH(bool, by_closing);
     MessageBoxCloser boxes;
-    LineFixture line(fast_tick);
+    LineFixture line;
     line.press_connect();
     perform(line.ui(), hotbird_tp2_steps);
     QElapsedTimer since_interrupt;

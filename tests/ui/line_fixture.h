@@ -13,10 +13,10 @@ namespace tervalink::test {
 inline const QString pty_port_text = QStringLiteral("COM 107"); // <device root>/ttyUSB7
 
 // The window with a pseudo-terminal as its serial device: "COM 107" reaches the pty through a
-// device root of the test's own that holds ttyUSB7.
+// device root of the test's own that holds ttyUSB7. A 1 ms tick keeps whole updates short.
 class LineFixture {
 public:
-    explicit LineFixture(std::chrono::milliseconds tick_period = std::chrono::milliseconds(10));
+    LineFixture();
 
     WindowFixture& ui() { return *ui_; }
     // Types the port box text and presses CONNECT.

@@ -25,7 +25,6 @@ public:
 
     const QList<ShownMessage>& shown() const { return shown_; }
     QStringList texts() const;
-    void clear() { shown_.clear(); }
 
 private:
     void close_open_box();
