@@ -12,8 +12,14 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// A pause may run a little long (the timer's own lateness), never short.
+// A pause may run a little long (the timer's own lateness), never short. The sanitizer build runs
+// several times slower and shares the machine with other tests' builds, so there only the length
+// floor and a loose ceiling are checked; the optimised build holds the 3 ms bound.
+#ifdef TERVALINK_SANITIZED_BUILD
+constexpr double pause_tolerance_ms = 20.0;
+#else
 constexpr double pause_tolerance_ms = 3.0;
+#endif
 
 double ms_between(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to)
 {
