@@ -28,19 +28,12 @@ namespace {
 
 constexpr int bench_slot = 3; // HOTBIRD, 13.0 E
 
-class SilentView : public UpdateView {
+class MessagePrintingView : public SilentUpdateView {
 public:
     void show_message(std::string_view text) override
     {
         std::printf("message: %.*s\n", int(text.size()), text.data());
     }
-    void set_status(std::string_view) override {}
-    void set_progress_maximum(int) override {}
-    void set_progress_value(int) override {}
-    void set_busy(bool) override {}
-    void start_lamp() override {}
-    void stop_lamp() override {}
-    void disconnect_after_error() override {}
 };
 
 class DiscardingSink : public FrameSink {
@@ -150,7 +143,7 @@ Run run_update(FrameSink& line)
 {
     TimedSink sink(line);
     PacingClock clock(std::chrono::milliseconds(10));
-    SilentView view;
+    MessagePrintingView view;
     const SatelliteTable table = one_row_table();
     UpdateImage image;
     Updater updater(table, image, sink, clock, view);

@@ -42,6 +42,19 @@ public:
     virtual void disconnect_after_error() = 0;
 };
 
+// Shows nothing: the base of views that want only part of what an update shows (tools, tests).
+class SilentUpdateView : public UpdateView {
+public:
+    void show_message(std::string_view) override {}
+    void set_status(std::string_view) override {}
+    void set_progress_maximum(int) override {}
+    void set_progress_value(int) override {}
+    void set_busy(bool) override {}
+    void start_lamp() override {}
+    void stop_lamp() override {}
+    void disconnect_after_error() override {}
+};
+
 inline constexpr std::int16_t repeat_count = 15;
 
 inline constexpr std::string_view select_satellite_message = "Select a satellite to update";

@@ -38,17 +38,10 @@ private:
 };
 
 // Keeps the text of the last message box; the rest of the window feedback has no place here.
-class RecordingView : public UpdateView {
+class RecordingView : public SilentUpdateView {
 public:
     explicit RecordingView(std::string& message) : message_(message) {}
     void show_message(std::string_view text) override { message_ = text; }
-    void set_status(std::string_view) override {}
-    void set_progress_maximum(int) override {}
-    void set_progress_value(int) override {}
-    void set_busy(bool) override {}
-    void start_lamp() override {}
-    void stop_lamp() override {}
-    void disconnect_after_error() override {}
 
 private:
     std::string& message_;

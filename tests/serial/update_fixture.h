@@ -10,15 +10,10 @@
 namespace tervalink::test {
 
 // Remembers what an update showed.
-class RecordingView : public UpdateView {
+class RecordingView : public SilentUpdateView {
 public:
     void show_message(std::string_view text) override { messages.emplace_back(text); }
     void set_status(std::string_view text) override { status = text; }
-    void set_progress_maximum(int) override {}
-    void set_progress_value(int) override {}
-    void set_busy(bool) override {}
-    void start_lamp() override {}
-    void stop_lamp() override {}
     void disconnect_after_error() override { ++disconnects; }
 
     std::vector<std::string> messages;
