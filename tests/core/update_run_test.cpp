@@ -317,20 +317,5 @@ TEST_F(UpdateRun, RowTickedDuringTransmissionIsNeverSent)
     EXPECT_EQ(recorder.only("write@").size(), 45u);
 }
 
-TEST_F(UpdateRun, ImageKeepsUntickedRowsFromAnEarlierBuild)
-{
-    table.set_option(4);
-    fill_row(4, 1, "5");
-    tick(4, 1);
-    ASSERT_EQ(updater.run(), UpdateOutcome::completed);
-    const TpPacket row1 = image.tp_packets[1];
-    table.set_option(4);
-    fill_row(4, 0, "6");
-    tick(4, 0);
-    ASSERT_EQ(updater.run(), UpdateOutcome::completed);
-    EXPECT_EQ(image.tp_packets[1], row1);
-    EXPECT_EQ(image.tp_packets[0][6], 6);
-}
-
 } // namespace
 } // namespace tervalink
