@@ -9,13 +9,13 @@
 
 namespace tervalink::test {
 
-LineFixture::LineFixture()
+LineFixture::LineFixture(std::chrono::milliseconds tick_period)
 {
     if (!device_root_.isValid() ||
         !QFile::link(QString::fromStdString(pty.slave_path()), device_root_.filePath("ttyUSB7")))
         qFatal("cannot prepare the device folder");
     WindowOptions options;
-    options.tick_period = std::chrono::milliseconds(1);
+    options.tick_period = tick_period;
     options.device_root = device_root_.path().toStdString();
     ui_ = std::make_unique<WindowFixture>(std::move(options));
     ui_->show();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <vector>
 
@@ -16,7 +17,7 @@ inline const QString pty_port_text = QStringLiteral("COM 107"); // <device root>
 // device root of the test's own that holds ttyUSB7. A 1 ms tick keeps whole updates short.
 class LineFixture {
 public:
-    LineFixture();
+    explicit LineFixture(std::chrono::milliseconds tick_period = std::chrono::milliseconds(1));
 
     WindowFixture& ui() { return *ui_; }
     // Types the port box text and presses CONNECT.
