@@ -26,6 +26,23 @@ double ms_between(std::chrono::steady_clock::time_point from, std::chrono::stead
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
+// An AUTO SYMBOL update wired to a pseudo-terminal through the real line and clock.
+struct AutoSymbolUpdate {
+    explicit AutoSymbolUpdate(std::chrono::milliseconds tick_period) : clock(tick_period)
+    {
+        line.open_path(far_end.slave_path());
+    }
+
+    PseudoTerminal far_end;
+    SerialLine line;
+    TimedSink sink{line};
+    PacingClock clock;
+    RecordingView view;
+    const SatelliteTable table = auto_symbol_table();
+    UpdateImage image;
+    Updater updater{table, image, sink, clock, view};
+};
+
 struct TimedUpdate {
     UpdateOutcome outcome = UpdateOutcome::failed;
     std::vector<std::uint8_t> bytes; // what reached the far end
@@ -36,27 +53,18 @@ struct TimedUpdate {
 
 TimedUpdate auto_symbol_update_at_the_real_clock()
 {
-    PseudoTerminal far_end;
-    SerialLine line;
-    line.open_path(far_end.slave_path());
-    TimedSink sink(line);
-    PacingClock clock(10ms);
-    RecordingView view;
-    const SatelliteTable table = auto_symbol_table();
-    UpdateImage image;
-    Updater updater(table, image, sink, clock, view);
-
+    AutoSymbolUpdate rig(10ms);
     TimedUpdate timed;
-    timed.outcome = updater.run();
+    timed.outcome = rig.updater.run();
     const auto finished = std::chrono::steady_clock::now();
-    timed.bytes = far_end.read_available();
-    for (std::size_t i = 0; i < sink.write_times.size(); ++i) {
-        const auto end = i + 1 < sink.write_times.size() ? sink.write_times[i + 1] : finished;
-        timed.pauses_ms.push_back(ms_between(sink.write_times[i], end));
+    timed.bytes = rig.far_end.read_available();
+    for (std::size_t i = 0; i < rig.sink.write_times.size(); ++i) {
+        const auto end = i + 1 < rig.sink.write_times.size() ? rig.sink.write_times[i + 1] : finished;
+        timed.pauses_ms.push_back(ms_between(rig.sink.write_times[i], end));
     }
-    if (!sink.write_times.empty())
-        timed.total_ms = ms_between(sink.write_times.front(), finished);
-    timed.status = view.status;
+    if (!rig.sink.write_times.empty())
+        timed.total_ms = ms_between(rig.sink.write_times.front(), finished);
+    timed.status = rig.view.status;
     return timed;
 }
 
@@ -108,33 +116,25 @@ void LiveUpdateTest::auto_symbol_update_keeps_its_timing_on_a_real_line()
 
 void LiveUpdateTest::far_end_closing_mid_update_takes_the_error_path()
 {
-    PseudoTerminal far_end;
-    SerialLine line;
-    line.open_path(far_end.slave_path());
-    TimedSink sink(line);
-    PacingClock clock(1ms);
-    RecordingView view;
-    const SatelliteTable table = auto_symbol_table();
-    UpdateImage image;
-    Updater updater(table, image, sink, clock, view);
+    AutoSymbolUpdate rig(1ms);
     // With 1 ms ticks the first three frames leave at 0, 150 and 370 ms, the fourth at 520 ms.
     std::vector<std::uint8_t> received;
     QTimer::singleShot(450ms, [&] {
-        received = far_end.read_available();
-        far_end.close_master();
+        received = rig.far_end.read_available();
+        rig.far_end.close_master();
     });
 
-    QCOMPARE(updater.run(), UpdateOutcome::failed);
+    QCOMPARE(rig.updater.run(), UpdateOutcome::failed);
 
     const std::vector<std::uint8_t> expected = expected_auto_symbol_bytes();
     QCOMPARE(received, std::vector<std::uint8_t>(expected.begin(), expected.begin() + 3 * 24));
-    QCOMPARE(sink.write_times.size(), std::size_t{4}); // no frame after the failing one
-    QCOMPARE(view.disconnects, 1);
-    QCOMPARE(view.status, std::string(error_status));
-    QCOMPARE(view.messages,
-             std::vector<std::string>{"Cannot send to " + far_end.slave_path() +
+    QCOMPARE(rig.sink.write_times.size(), std::size_t{4}); // no frame after the failing one
+    QCOMPARE(rig.view.disconnects, 1);
+    QCOMPARE(rig.view.status, std::string(error_status));
+    QCOMPARE(rig.view.messages,
+             std::vector<std::string>{"Cannot send to " + rig.far_end.slave_path() +
                                       ": the device has gone (unplugged?)"});
-    QVERIFY(!line.is_open());
+    QVERIFY(!rig.line.is_open());
 }
 
 QTEST_GUILESS_MAIN(LiveUpdateTest)
