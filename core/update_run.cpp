@@ -11,185 +11,168 @@
 namespace tervalink {
 namespace {
 
-constexpr std::int16_t tp_repeat_gap = 30;
-constexpr std::int16_t autosym_gap = 150;
-
-// Clears a flag when the scope ends, also when a failure passes through.
-class RunningFlag {
-public:
-    explicit RunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
-    ~RunningFlag() { flag_ = false; }
-    RunningFlag(const RunningFlag&) = delete;
-    RunningFlag& operator=(const RunningFlag&) = delete;
-
-private:
-    bool& flag_;
-};
+using Ticks = std::array<bool, 3>;
 
 std::string tp_list_entry(int row) { return "TP " + std::to_string(row + 1); }
 
-} // namespace
-
-Updater::Updater(const SatelliteTable& table, UpdateImage& image, FrameSink& sink, Pacer& pacer,
-                 UpdateView& view)
-    : table_(table), image_(image), sink_(sink), pacer_(pacer), view_(view)
-{
-}
-
-UpdateOutcome Updater::run()
-{
-    // A press pumped during a wait would restart the shared pacing clock under the running update.
-    if (running_)
-        return UpdateOutcome::ignored;
-    RunningFlag flag(running_);
-    try {
-        return run_checked();
-    } catch (const std::exception& failure) {
-        take_error_path(failure.what());
-        return UpdateOutcome::failed;
-    }
-}
-
-UpdateOutcome Updater::run_checked()
-{
-    const int choice = table_.selected_choice();
-    if (!entries_pass(choice))
-        return UpdateOutcome::refused;
-    make_update_packets(table_, choice, image_);
-    if (!clash_free(choice))
-        return UpdateOutcome::clash;
-    view_.set_busy(true);
-    view_.start_lamp();
-    view_.set_status(updating_status);
-    if (choice == auto_symbol_choice)
-        transmit_auto_symbol();
-    else
-        transmit_slot();
-    view_.stop_lamp();
-    view_.set_status(completed_status);
-    view_.set_busy(false);
-    return UpdateOutcome::completed;
-}
-
-bool Updater::entries_pass(int choice)
-{
-    if (choice == no_choice) {
-        view_.show_message(select_satellite_message);
-        return false;
-    }
-    if (choice == auto_symbol_choice)
-        return auto_rates_pass();
-    return slot_entries_pass(choice);
-}
-
-bool Updater::auto_rates_pass()
+bool auto_rates_pass(const SatelliteTable& table, UpdateView& view)
 {
     for (int k = 0; k < auto_rate_count; ++k) {
-        if (table_.auto_rate(k).empty()) {
-            view_.show_message(auto_rate_messages[0]);
+        if (table.auto_rate(k).empty()) {
+            view.show_message(auto_rate_messages[0]);
             return false;
         }
     }
     for (int k = 0; k < auto_rate_count; ++k) {
-        const std::string& rate = table_.auto_rate(k);
+        const std::string& rate = table.auto_rate(k);
         const double value = numeric_value(rate);
         if (!is_numeric_text(rate) || value < 0 || value > 32000) {
-            view_.show_message(auto_rate_messages[1]);
+            view.show_message(auto_rate_messages[1]);
             return false;
         }
     }
     return true;
 }
 
-bool Updater::slot_entries_pass(int slot)
+// The ticks are taken here, once: a row ticked while the update runs is never sent.
+bool slot_entries_pass(const SatelliteTable& table, int slot, Ticks& ticked, UpdateView& view)
 {
-    if (table_.position(slot).empty()) {
-        view_.show_message(tp_error_messages[1]);
+    if (table.position(slot).empty()) {
+        view.show_message(tp_error_messages[1]);
         return false;
     }
     int ticked_count = 0;
     for (int r = 0; r < rows_per_slot; ++r) {
         const int i = row_index(slot, r);
-        // The ticks are taken here, once: a row ticked while the update runs is never sent.
-        ticked_[static_cast<std::size_t>(r)] = table_.ticked(i);
-        if (!table_.ticked(i))
+        ticked[static_cast<std::size_t>(r)] = table.ticked(i);
+        if (!table.ticked(i))
             continue;
         ++ticked_count;
-        const int code = check_tp_fields(table_, i);
+        const int code = check_tp_fields(table, i);
         if (code != 0) {
-            view_.show_message(tp_error_messages[static_cast<std::size_t>(code)]);
+            view.show_message(tp_error_messages[static_cast<std::size_t>(code)]);
             return false;
         }
     }
     if (ticked_count == 0) {
-        view_.show_message(select_tps_message);
+        view.show_message(select_tps_message);
         return false;
     }
     return true;
 }
 
-bool Updater::clash_free(int choice)
+bool entries_pass(const SatelliteTable& table, int choice, Ticks& ticked, UpdateView& view)
 {
-    std::string message;
+    if (choice == no_choice) {
+        view.show_message(select_satellite_message);
+        return false;
+    }
+    if (choice == auto_symbol_choice)
+        return auto_rates_pass(table, view);
+    return slot_entries_pass(table, choice, ticked, view);
+}
+
+std::string clash_message(int choice, const UpdateImage& image, const Ticks& ticked)
+{
     if (choice == auto_symbol_choice) {
-        if (autosym_packet_clashes(image_.autosym_packet) ||
-            autosym_packet_clashes(image_.tagged_autosym_packet))
-            message = symbolrate_clash_message;
-    } else {
-        std::string list;
-        for (int r = 0; r < rows_per_slot; ++r) {
-            if (ticked_[static_cast<std::size_t>(r)] &&
-                tp_packet_clashes(image_.tp_packets[static_cast<std::size_t>(r)]))
-                list += (list.empty() ? "" : ", ") + tp_list_entry(r);
-        }
-        if (!list.empty())
-            message = "Change the " + list + " informations (DATA FORMAT ERROR)";
+        const bool clash = autosym_packet_clashes(image.autosym_packet) ||
+                           autosym_packet_clashes(image.tagged_autosym_packet);
+        return clash ? std::string(symbolrate_clash_message) : std::string();
     }
-    if (message.empty())
-        return true;
-    view_.set_status(message);
-    view_.show_message(message);
-    return false;
-}
-
-void Updater::transmit_slot()
-{
-    int rows = 0;
-    for (bool ticked : ticked_)
-        rows += ticked ? 1 : 0;
-    view_.set_progress_maximum(rows * repeat_count);
-    view_.set_progress_value(1);
-    int progress = 0;
+    std::string list;
     for (int r = 0; r < rows_per_slot; ++r) {
-        if (!ticked_[static_cast<std::size_t>(r)])
-            continue;
-        const TpPacket row_buffer = image_.tp_packets[static_cast<std::size_t>(r)];
-        image_.tagged_tp_packet = make_tagged_tp_packet(row_buffer);
-        for (int k = 1; k <= repeat_count; ++k) {
-            ++progress;
-            sink_.write_frame(row_buffer);
-            pacer_.wait_ticks(tp_repeat_gap);
-            sink_.write_frame(row_buffer);
-            pacer_.wait_ticks(tp_repeat_gap);
-            sink_.write_frame(image_.tagged_tp_packet);
-            pacer_.wait_ticks(static_cast<std::int16_t>(20 * k + 210));
-            view_.set_progress_value(progress);
-        }
+        if (ticked[static_cast<std::size_t>(r)] &&
+            tp_packet_clashes(image.tp_packets[static_cast<std::size_t>(r)]))
+            list += (list.empty() ? "" : ", ") + tp_list_entry(r);
     }
+    return list.empty() ? std::string() : "Change the " + list + " informations (DATA FORMAT ERROR)";
 }
 
-void Updater::transmit_auto_symbol()
+} // namespace
+
+PreparedUpdate prepare_update(const SatelliteTable& table, UpdateImage& image, UpdateView& view)
 {
-    view_.set_progress_maximum(repeat_count);
-    view_.set_progress_value(1);
-    const int repetitions = static_cast<int>(round_half_even(repeat_count / 3.0));
-    for (int j = 1; j <= repetitions; ++j) {
-        sink_.write_frame(image_.autosym_packet);
-        pacer_.wait_ticks(autosym_gap);
-        sink_.write_frame(image_.tagged_autosym_packet);
-        pacer_.wait_ticks(static_cast<std::int16_t>(20 * j + 200));
-        view_.set_progress_value(3 * j);
+    const int choice = table.selected_choice();
+    Ticks ticked{};
+    if (!entries_pass(table, choice, ticked, view))
+        return {UpdateOutcome::refused, {}};
+    make_update_packets(table, choice, image);
+    const std::string clash = clash_message(choice, image, ticked);
+    if (!clash.empty()) {
+        view.set_status(clash);
+        view.show_message(clash);
+        return {UpdateOutcome::clash, {}};
     }
+    return {UpdateOutcome::started, choice == auto_symbol_choice
+                                        ? auto_symbol_transmission(image)
+                                        : slot_transmission(image, ticked)};
+}
+
+Updater::Updater(const SatelliteTable& table, UpdateImage& image, FrameSink& sink,
+                 TransmissionClock& clock, UpdateView& view, ViewPoster post)
+    : table_(table), image_(image), sink_(sink), clock_(clock), view_(view), post_(std::move(post))
+{
+}
+
+// The sending thread must end before the sink, clock and view it uses go away.
+Updater::~Updater() { sender_.stop("The update was stopped because the program is ending"); }
+
+UpdateOutcome Updater::run()
+{
+    // One line, one transmission: a second one would interleave its frames with the first's.
+    if (running())
+        return UpdateOutcome::ignored;
+    try {
+        outcome_ = start_transmission();
+    } catch (const std::exception& failure) {
+        take_error_path(failure.what());
+    }
+    return outcome_;
+}
+
+UpdateOutcome Updater::start_transmission()
+{
+    PreparedUpdate update = prepare_update(table_, image_, view_);
+    if (update.outcome != UpdateOutcome::started)
+        return update.outcome;
+    view_.set_busy(true);
+    view_.start_lamp();
+    view_.set_status(updating_status);
+    view_.set_progress_maximum(update.transmission.progress_maximum);
+    view_.set_progress_value(1);
+    sender_.start({std::move(update.transmission)}, sink_, clock_, *this);
+    return UpdateOutcome::started;
+}
+
+void Updater::stop(const std::string& description) { sender_.stop(description); }
+
+void Updater::wait_until_sent() { sender_.join(); }
+
+void Updater::progress(int value)
+{
+    post_([this, value] { view_.set_progress_value(value); });
+}
+
+void Updater::finished()
+{
+    post_([this] { end_transmission(); });
+}
+
+void Updater::failed(const std::string& description)
+{
+    post_([this, description] {
+        sender_.join();
+        take_error_path(description);
+    });
+}
+
+void Updater::end_transmission()
+{
+    sender_.join();
+    view_.stop_lamp();
+    view_.set_status(completed_status);
+    view_.set_busy(false);
+    outcome_ = UpdateOutcome::completed;
 }
 
 void Updater::take_error_path(std::string_view description)
@@ -198,6 +181,7 @@ void Updater::take_error_path(std::string_view description)
     view_.disconnect_after_error();
     view_.set_status(error_status);
     view_.set_busy(false);
+    outcome_ = UpdateOutcome::failed;
     view_.show_message(description);
 }
 

@@ -1,30 +1,18 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
-#include <span>
+#include <atomic>
+#include <functional>
+#include <string>
 #include <string_view>
 
 #include "frames.h"
+#include "transmission.h"
+#include "transmitter.h"
 
 namespace tervalink {
 
 class SatelliteTable;
-
-// Where frames go: the serial line in the program, a recorder in tests and tools.
-class FrameSink {
-public:
-    virtual ~FrameSink() = default;
-    // Writes one whole frame; throws Failure with a description when it cannot.
-    virtual void write_frame(std::span<const std::uint8_t> frame) = 0;
-};
-
-// The pacing clock: returns when n ticks of 10 ms have passed; throws Failure when it cannot wait.
-class Pacer {
-public:
-    virtual ~Pacer() = default;
-    virtual void wait_ticks(std::int16_t ticks) = 0;
-};
 
 // What an update shows. Message boxes are modal: show_message returns when the user closed it.
 class UpdateView {
@@ -55,8 +43,6 @@ public:
     void disconnect_after_error() override {}
 };
 
-inline constexpr std::int16_t repeat_count = 15;
-
 inline constexpr std::string_view select_satellite_message = "Select a satellite to update";
 inline constexpr std::string_view select_tps_message = "Select TPs to update";
 inline constexpr std::string_view updating_status = "Updating ...   Please wait a few minutes.";
@@ -69,38 +55,60 @@ enum class UpdateOutcome {
     ignored,   // an update was already running
     refused,   // an entry test failed: nothing written
     clash,     // a marker clash: nothing written
+    started,   // the transmission is on its way
     completed,
     failed,    // the error path ran
 };
 
-// What UPDATE does. The image outlives each run, as the window's buffers do.
-class Updater {
-public:
-    Updater(const SatelliteTable& table, UpdateImage& image, FrameSink& sink, Pacer& pacer,
-            UpdateView& view);
+// The entry tests, the build and the clash test of the choice selected now, with the messages
+// they show. The transmission is filled when the outcome is `started`. Throws Failure when a
+// value does not fit its frame.
+struct PreparedUpdate {
+    UpdateOutcome outcome = UpdateOutcome::refused;
+    Transmission transmission;
+};
+PreparedUpdate prepare_update(const SatelliteTable& table, UpdateImage& image, UpdateView& view);
 
-    // Runs one update for the choice selected now. A call made while an update runs (from an
-    // event pumped during its waits) is ignored.
+// Carries a report of the sending thread over to the thread the view belongs to, in order.
+using ViewPoster = std::function<void(std::function<void()>)>;
+
+// What UPDATE does: the tests and the build on the caller's thread, then the transmission on a
+// sending thread of its own, whose reports reach the view through the poster. The image outlives
+// each run, as the window's buffers do.
+class Updater : private TransmissionListener {
+public:
+    Updater(const SatelliteTable& table, UpdateImage& image, FrameSink& sink,
+            TransmissionClock& clock, UpdateView& view, ViewPoster post);
+    ~Updater() override;
+    Updater(const Updater&) = delete;
+    Updater& operator=(const Updater&) = delete;
+
+    // Runs one update for the choice selected now, up to the start of its transmission. A call
+    // made while an update runs is ignored.
     UpdateOutcome run();
-    bool running() const { return running_; }
+    // Ends the running transmission before its next frame; the update then takes its error path
+    // with this description.
+    void stop(const std::string& description);
+    void wait_until_sent(); // until the sending thread has ended by itself
+    bool running() const { return outcome_ == UpdateOutcome::started; }
+    UpdateOutcome outcome() const { return outcome_; } // of the latest run, once its end is shown
 
 private:
-    UpdateOutcome run_checked();
-    bool entries_pass(int choice);
-    bool auto_rates_pass();
-    bool slot_entries_pass(int slot);
-    bool clash_free(int choice);
-    void transmit_slot();
-    void transmit_auto_symbol();
+    UpdateOutcome start_transmission();
+    void progress(int value) override;
+    void finished() override;
+    void failed(const std::string& description) override;
+    void end_transmission();
     void take_error_path(std::string_view description);
 
     const SatelliteTable& table_;
     UpdateImage& image_;
     FrameSink& sink_;
-    Pacer& pacer_;
+    TransmissionClock& clock_;
     UpdateView& view_;
-    bool running_ = false;
-    std::array<bool, 3> ticked_{}; // the ticks as they stood when the image was built
+    ViewPoster post_;
+    Sender sender_;
+    std::atomic<UpdateOutcome> outcome_ = UpdateOutcome::ignored; // set where the view lives
 };
 
 } // namespace tervalink

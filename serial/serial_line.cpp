@@ -2,6 +2,13 @@
 
 #include <QSerialPort>
 
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
 #include "device_naming.h"
 #include "failure.h"
 #include "serial_port_open.h"
@@ -14,24 +21,42 @@ namespace {
 // has stopped working.
 constexpr int write_bound_ms = 100;
 
-bool line_failed(QSerialPort::SerialPortError error)
+std::string write_failure_reason(int error)
 {
-    // Modem-control lines a device lacks (a pseudo-terminal has none) do not stop the data.
-    return error != QSerialPort::NoError && error != QSerialPort::UnsupportedOperationError;
-}
-
-std::string write_failure_reason(const QSerialPort& port)
-{
-    switch (port.error()) {
-    case QSerialPort::ResourceError:
+    switch (error) {
+    case EIO:
+    case ENXIO:
+    case ENODEV:
         return "the device has gone (unplugged?)";
-    case QSerialPort::NoError:
-    case QSerialPort::UnsupportedOperationError:
+    case ETIMEDOUT:
         return "the device took no data for " + std::to_string(write_bound_ms) +
                " ms; check the adapter and its cable";
     default:
-        return port.errorString().toStdString();
+        return std::strerror(error);
     }
+}
+
+// Hands every byte to the device, waiting for room when its queue is full; 0 or an errno value.
+// The device's own handle is written directly: QSerialPort belongs to the thread that opened it,
+// and the frames are written from the sending thread.
+int write_all(int fd, std::span<const std::uint8_t> bytes)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(write_bound_ms);
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written > 0) {
+            bytes = bytes.subspan(static_cast<std::size_t>(written));
+            continue;
+        }
+        if (written < 0 && errno != EAGAIN && errno != EINTR)
+            return errno;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd writable{fd, POLLOUT, 0};
+        if (left.count() <= 0 || ::poll(&writable, 1, static_cast<int>(left.count())) == 0)
+            return ETIMEDOUT;
+    }
+    return 0;
 }
 
 } // namespace
@@ -79,28 +104,10 @@ void SerialLine::close()
 void SerialLine::write_frame(std::span<const std::uint8_t> frame)
 {
     if (!is_open())
-        throw Failure("Cannot send to the antenna unit: the port is closed; press CONNECT and "
-                      "start the update again");
-    const auto size = static_cast<qint64>(frame.size());
-    port_->clearError();
-    // write() only queues the bytes; flush() hands them to the device now rather than whenever
-    // the event loop next runs.
-    if (port_->write(reinterpret_cast<const char*>(frame.data()), size) != size)
-        fail_write(write_failure_reason(*port_));
-    port_->flush();
-    if (!line_failed(port_->error()) && port_->bytesToWrite() > 0)
-        port_->waitForBytesWritten(write_bound_ms);
-    if (line_failed(port_->error()) || port_->bytesToWrite() > 0)
-        fail_write(write_failure_reason(*port_));
-}
-
-void SerialLine::fail_write(const std::string& reason)
-{
-    const std::string description = "Cannot send to " + label_ + ": " + reason;
-    // Bytes left queued on a dead device would make Qt retry them on every pass of the event
-    // loop, so the port is given up at once.
-    close();
-    throw Failure(description);
+        throw Failure(std::string(closed_port_failure));
+    const int error = write_all(static_cast<int>(port_->handle()), frame);
+    if (error != 0)
+        throw Failure("Cannot send to " + label_ + ": " + write_failure_reason(error));
 }
 
 } // namespace tervalink

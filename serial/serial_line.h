@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "update_run.h"
+#include "transmitter.h"
 
 class QSerialPort;
 
@@ -21,8 +21,12 @@ std::int16_t port_number_from_text(std::string_view port_box_text);
 // 400-499 /dev/rfcomm). Throws Failure for a number that names no port.
 std::string device_path_for_port(std::int16_t port_number);
 
+inline constexpr std::string_view closed_port_failure =
+    "Cannot send to the antenna unit: the port is closed; press CONNECT and start the update again";
+
 // The write-only line to the antenna unit: 57600 baud, 8 data bits, no parity, one stop bit, no
-// flow control, opened exclusively.
+// flow control, opened exclusively. Opened and closed on one thread; while it is open, one other
+// thread at a time may write frames.
 class SerialLine : public FrameSink {
 public:
     SerialLine();
@@ -36,8 +40,8 @@ public:
     void set_port_number(std::int16_t port_number);
     void open();  // throws Failure naming port and device
     void close();
-    // The whole frame, handed to the device before returning. A failing write gives the port up
-    // (is_open() is false afterwards) and throws Failure naming port and device.
+    // The whole frame, handed to the device before returning; throws Failure naming port and
+    // device when it cannot be.
     void write_frame(std::span<const std::uint8_t> frame) override;
 
     // Opens a device path directly (tools and tests may name a path instead of "COM n").
@@ -45,7 +49,6 @@ public:
 
 private:
     void open_device(const std::string& device_path, const std::string& label);
-    [[noreturn]] void fail_write(const std::string& reason);
 
     std::unique_ptr<QSerialPort> port_;
     std::int16_t port_number_ = 0;

@@ -10,31 +10,21 @@
 namespace tervalink::frames_tool {
 namespace {
 
-// Instead of the port: every frame with the tick at which it would be written.
+// Instead of the port: every frame with the tick at which the transmission clock wrote it.
 class RecordingSink : public FrameSink {
 public:
-    RecordingSink(const std::int64_t& clock, std::vector<PlannedFrame>& frames)
+    RecordingSink(TransmissionClock& clock, std::vector<PlannedFrame>& frames)
         : clock_(clock), frames_(frames)
     {
     }
     void write_frame(std::span<const std::uint8_t> frame) override
     {
-        frames_.push_back(PlannedFrame{clock_, {frame.begin(), frame.end()}});
+        frames_.push_back(PlannedFrame{clock_.now() / tick_period, {frame.begin(), frame.end()}});
     }
 
 private:
-    const std::int64_t& clock_;
+    TransmissionClock& clock_;
     std::vector<PlannedFrame>& frames_;
-};
-
-// Instead of the pacing timer: a wait moves the clock on at once.
-class ClockPacer : public Pacer {
-public:
-    explicit ClockPacer(std::int64_t& clock) : clock_(clock) {}
-    void wait_ticks(std::int16_t ticks) override { clock_ += ticks; }
-
-private:
-    std::int64_t& clock_;
 };
 
 // Keeps the text of the last message box; the rest of the window feedback has no place here.
@@ -73,6 +63,7 @@ int report(const PlanResult& result, std::ostream& out, std::ostream& err)
         err << result.message << '\n';
         return exit_failure;
     case UpdateOutcome::ignored:
+    case UpdateOutcome::started:
         break;
     }
     err << "UPDATE did not run: another update was still running\n";
@@ -85,10 +76,15 @@ PlanResult plan_update(const SatelliteTable& table)
 {
     PlanResult result;
     UpdateImage image;
-    RecordingSink sink(result.total_ticks, result.frames);
-    ClockPacer pacer(result.total_ticks);
+    VirtualClock clock;
+    RecordingSink sink(clock, result.frames);
     RecordingView view(result.message);
-    result.outcome = Updater(table, image, sink, pacer, view).run();
+    Updater updater(table, image, sink, clock, view, [](const std::function<void()>& report) { report(); });
+    result.outcome = updater.run();
+    updater.wait_until_sent();
+    if (result.outcome == UpdateOutcome::started)
+        result.outcome = updater.outcome();
+    result.total_ticks = clock.now() / tick_period;
     return result;
 }
 

@@ -27,11 +27,14 @@ frmMain::frmMain(FrmMainDependencies dependencies, QWidget* parent)
       inventory_(dependencies.inventory),
       choose_data_file_(std::move(dependencies.choose_data_file)),
       line_(std::move(dependencies.device_root)),
-      clock_(dependencies.tick_period),
       controls_(build_controls(this)),
       binding_(table_, controls_),
       update_view_(this, controls_, line_),
-      updater_(table_, update_image_, line_, clock_, update_view_)
+      updater_(table_, update_image_, line_,
+               dependencies.clock ? *dependencies.clock : monotonic_clock_, update_view_,
+               [this](std::function<void()> report) {
+                   QMetaObject::invokeMethod(this, std::move(report), Qt::QueuedConnection);
+               })
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(window_caption);
@@ -46,11 +49,10 @@ frmMain::frmMain(FrmMainDependencies dependencies, QWidget* parent)
 frmMain::~frmMain() = default;
 
 // The message tables and repeat_count are fixed tables of the core, in place before any handler
-// can run; the steps that remain keep their order.
+// can run, and the transmission keeps its own clock; the steps that remain keep their order.
 void frmMain::Form_Load()
 {
     controls_.cboBurd->setCurrentIndex(baud_57600_entry);
-    clock_.reset_and_start();
     empty_port_list();
     try {
         fill_port_list(scan_ports(inventory_, port_names_));
@@ -74,9 +76,9 @@ void frmMain::showEvent(QShowEvent* event)
 void frmMain::closeEvent(QCloseEvent* event)
 {
     if (updater_.running()) {
-        // Stop sending now: the abandoned wait sends the update down its error path, silently.
+        // Stop sending now: the update goes down its error path, silently.
         update_view_.suppress_messages();
-        clock_.abandon_wait();
+        updater_.stop("The update was stopped because the window was closed");
     }
     if (line_.is_open())
         line_.close();

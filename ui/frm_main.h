@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -13,11 +12,11 @@
 #include "data_file.h"
 #include "device_naming.h"
 #include "frames.h"
-#include "pacing_clock.h"
 #include "port_discovery.h"
 #include "satellite_table.h"
 #include "serial_line.h"
 #include "table_binding.h"
+#include "transmission_clock.h"
 #include "update_run.h"
 #include "window_update_view.h"
 
@@ -31,7 +30,7 @@ QString choose_data_file_with_dialog(QWidget* parent);
 
 struct FrmMainDependencies {
     DeviceInventory& inventory;
-    std::chrono::milliseconds tick_period{10};
+    TransmissionClock* clock = nullptr; // the machine's monotonic clock when none is given
     DataFileChooser choose_data_file = choose_data_file_with_dialog;
     std::string device_root{default_device_root}; // where "COM n" devices are found
 };
@@ -71,7 +70,7 @@ private:
     UpdateImage update_image_;
     PortNames port_names_;
     SerialLine line_;
-    PacingClock clock_;
+    MonotonicClock monotonic_clock_;
     Controls controls_;
     TableBinding binding_;
     WindowUpdateView update_view_;

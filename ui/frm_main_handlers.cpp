@@ -74,6 +74,10 @@ void frmMain::cmdOpenSave_Click()
 void frmMain::CmdConnect_Click()
 {
     const bool connecting = controls_.CmdConnect->text() == connect_caption;
+    // The sender lets go of the line before it closes; the update then fails as a write on the
+    // closed port would.
+    if (!connecting && updater_.running())
+        updater_.stop(std::string(closed_port_failure));
     ConnectionOutcome outcome;
     try {
         outcome = toggle_connection(line_, connecting, to_utf8(controls_.cboPort->currentText()));

@@ -1,0 +1,62 @@
+#include "transmission.h"
+
+#include "numbers.h"
+
+namespace tervalink {
+namespace {
+
+constexpr std::int16_t tp_repeat_gap = 30;
+constexpr std::int16_t autosym_gap = 150;
+
+template <std::size_t N>
+TransmissionStep step(const std::array<std::uint8_t, N>& frame, FrameKind kind, int pause_ticks,
+                      std::optional<int> progress = std::nullopt)
+{
+    return {{frame.begin(), frame.end()}, kind, static_cast<std::int16_t>(pause_ticks), progress};
+}
+
+} // namespace
+
+Transmission slot_transmission(UpdateImage& image, const std::array<bool, 3>& ticked)
+{
+    Transmission transmission;
+    int progress = 0;
+    for (std::size_t r = 0; r < ticked.size(); ++r) {
+        if (!ticked[r])
+            continue;
+        const TpPacket row_buffer = image.tp_packets[r];
+        image.tagged_tp_packet = make_tagged_tp_packet(row_buffer);
+        for (int k = 1; k <= repeat_count; ++k) {
+            auto& steps = transmission.steps;
+            steps.push_back(step(row_buffer, FrameKind::tp, tp_repeat_gap));
+            steps.push_back(step(row_buffer, FrameKind::tp, tp_repeat_gap));
+            steps.push_back(
+                step(image.tagged_tp_packet, FrameKind::tagged_tp, 20 * k + 210, ++progress));
+        }
+    }
+    transmission.progress_maximum = progress;
+    return transmission;
+}
+
+Transmission auto_symbol_transmission(const UpdateImage& image)
+{
+    Transmission transmission;
+    transmission.progress_maximum = repeat_count;
+    const int repetitions = static_cast<int>(round_half_even(repeat_count / 3.0));
+    for (int j = 1; j <= repetitions; ++j) {
+        transmission.steps.push_back(step(image.autosym_packet, FrameKind::autosym, autosym_gap));
+        transmission.steps.push_back(
+            step(image.tagged_autosym_packet, FrameKind::tagged_autosym, 20 * j + 200, 3 * j));
+    }
+    return transmission;
+}
+
+std::int64_t total_ticks(const Transmission& transmission)
+{
+    std::int64_t ticks = 0;
+    for (const TransmissionStep& step : transmission.steps)
+        ticks += step.pause_ticks;
+    return ticks;
+}
+
+} // namespace tervalink

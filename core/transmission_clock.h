@@ -1,0 +1,67 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace tervalink {
+
+// One pacing tick: every pause of the protocol is a whole number of these.
+inline constexpr std::chrono::milliseconds tick_period{10};
+
+// Ends a running transmission from another thread: DISCONNECT, a closing window, Ctrl-C.
+class StopRequest {
+public:
+    void request(const std::string& description); // the first description given stays
+    void reset();
+    bool requested() const;
+    std::string description() const;
+    // Sleeps until the deadline of the steady clock, or until a stop is requested; false then.
+    bool sleep_until(std::chrono::steady_clock::time_point deadline);
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable requested_signal_;
+    bool requested_ = false;
+    std::string description_;
+};
+
+// The monotonic clock a transmission keeps its deadlines on.
+class TransmissionClock {
+public:
+    using Time = std::chrono::nanoseconds; // from an origin of the clock's own
+
+    virtual ~TransmissionClock() = default;
+    virtual Time now() = 0;
+    // Returns at the deadline, never before; returns false as soon as a stop is requested.
+    virtual bool sleep_until(Time deadline, StopRequest& stop) = 0;
+};
+
+// The machine's monotonic clock (CLOCK_MONOTONIC behind std::chrono::steady_clock).
+class MonotonicClock : public TransmissionClock {
+public:
+    Time now() override;
+    bool sleep_until(Time deadline, StopRequest& stop) override;
+};
+
+// A clock that jumps to each deadline at once: plans, tests, and anything that wants the frames
+// without the waiting. Actions scheduled at a time run when the clock passes it.
+class VirtualClock : public TransmissionClock {
+public:
+    Time now() override;
+    bool sleep_until(Time deadline, StopRequest& stop) override;
+    void advance(Time by); // time that passes without a sleep: a slow write, a stalled process
+    void at(Time when, std::function<void()> action);
+
+private:
+    void run_due_actions(Time until);
+
+    std::recursive_mutex mutex_; // actions may read the clock
+    Time now_{0};
+    std::vector<std::pair<Time, std::function<void()>>> actions_; // in the order scheduled
+};
+
+} // namespace tervalink

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "transmission.h"
+#include "transmission_clock.h"
+
+namespace tervalink {
+
+// Where frames go: the serial line in the program, a recorder in tests and tools.
+class FrameSink {
+public:
+    virtual ~FrameSink() = default;
+    // Writes one whole frame; throws Failure with a description when it cannot.
+    virtual void write_frame(std::span<const std::uint8_t> frame) = 0;
+};
+
+// What a transmission reports, from the thread that sends it.
+class TransmissionListener {
+public:
+    virtual ~TransmissionListener() = default;
+    virtual void update_started(std::size_t /*index*/) {}
+    virtual void frame_written(const TransmissionStep& /*step*/, TransmissionClock::Time /*at*/) {}
+    virtual void progress(int /*value*/) {}
+    virtual void finished() = 0;
+    virtual void failed(const std::string& description) = 0;
+};
+
+// Writes the frames of one line and keeps its pauses: a pause of n ticks ends n x 10 ms after
+// the write before it returned, never earlier. Deadlines are absolute, so a stall that ends
+// before one costs nothing, and one that ends after it delays that frame only.
+class Transmitter {
+public:
+    Transmitter(FrameSink& sink, TransmissionClock& clock, StopRequest& stop,
+                TransmissionListener& listener);
+
+    // Sends every step, each pause included. Throws Failure when a write fails, or with the
+    // stop's description when a stop is requested; no frame is written after that.
+    void send(const Transmission& transmission);
+
+private:
+    void wait_ticks(std::int16_t ticks, TransmissionClock::Time from);
+
+    FrameSink& sink_;
+    TransmissionClock& clock_;
+    StopRequest& stop_;
+    TransmissionListener& listener_;
+};
+
+enum class SendingPriority { normal, raised };
+
+// One line's transmissions on a thread of their own, so that nothing the window or the rest of
+// the program does can hold up a frame.
+class Sender {
+public:
+    Sender() = default;
+    ~Sender();
+    Sender(const Sender&) = delete;
+    Sender& operator=(const Sender&) = delete;
+
+    // Sends the updates one after the other, then reports finished() or failed() and ends.
+    void start(std::vector<Transmission> updates, FrameSink& sink, TransmissionClock& clock,
+               TransmissionListener& listener, SendingPriority priority = SendingPriority::raised);
+    // No frame is written once this returns; the listener hears failed(description).
+    void stop(const std::string& description);
+    void join(); // waits for the thread to end by itself
+    bool started() const { return thread_.joinable(); }
+
+private:
+    StopRequest stop_;
+    std::thread thread_;
+};
+
+} // namespace tervalink
