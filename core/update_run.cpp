@@ -123,23 +123,25 @@ UpdateOutcome Updater::run()
     if (running())
         return UpdateOutcome::ignored;
     try {
-        outcome_ = start_transmission();
+        return start_transmission();
     } catch (const std::exception& failure) {
         take_error_path(failure.what());
+        return UpdateOutcome::failed;
     }
-    return outcome_;
 }
 
 UpdateOutcome Updater::start_transmission()
 {
     PreparedUpdate update = prepare_update(table_, image_, view_);
     if (update.outcome != UpdateOutcome::started)
-        return update.outcome;
+        return outcome_ = update.outcome;
     view_.set_busy(true);
     view_.start_lamp();
     view_.set_status(updating_status);
     view_.set_progress_maximum(update.transmission.progress_maximum);
     view_.set_progress_value(1);
+    // Set before the thread starts: its end may be reported before start() returns.
+    outcome_ = UpdateOutcome::started;
     sender_.start({std::move(update.transmission)}, sink_, clock_, *this);
     return UpdateOutcome::started;
 }

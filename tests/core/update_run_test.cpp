@@ -7,6 +7,7 @@
 #include "failure.h"
 #include "satellite_table.h"
 #include "frame_decoder.h"
+#include "transmission_clock.h"
 #include "update_run.h"
 
 namespace tervalink {
@@ -14,21 +15,17 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-// Sink, pacer and view in one: everything the update does lands in one ordered log.
-class Recorder : public FrameSink, public Pacer, public UpdateView {
+// Sink and view in one: everything the update does lands in one ordered log, each write with the
+// tick of the transmission clock at which it began.
+class Recorder : public FrameSink, public UpdateView {
 public:
+    explicit Recorder(TransmissionClock& clock) : clock_(clock) {}
     void write_frame(std::span<const std::uint8_t> frame) override
     {
         if (++frames == fail_on_frame)
             throw Failure("Cannot write to COM 3 (/dev/ttyUSB2): the device has gone");
-        log.push_back("write@" + std::to_string(clock) + " " + hex_bytes(frame));
-    }
-    void wait_ticks(std::int16_t ticks) override
-    {
-        log.push_back("wait " + std::to_string(ticks));
-        clock += ticks;
-        if (during_wait)
-            during_wait();
+        log.push_back("write@" + std::to_string(clock_.now() / tick_period) + " " +
+                      hex_bytes(frame));
     }
     void show_message(std::string_view text) override { log.push_back("box " + std::string(text)); }
     void set_status(std::string_view text) override { log.push_back("status " + std::string(text)); }
@@ -47,12 +44,21 @@ public:
                 out.push_back(entry);
         return out;
     }
+    // The tick of each write.
+    std::vector<long> write_ticks() const
+    {
+        std::vector<long> ticks;
+        for (const auto& entry : only("write@"))
+            ticks.push_back(std::stol(entry.substr(6)));
+        return ticks;
+    }
 
     Log log;
-    int clock = 0;
     int frames = 0;
     int fail_on_frame = -1;
-    std::function<void()> during_wait;
+
+private:
+    TransmissionClock& clock_;
 };
 
 class UpdateRun : public testing::Test {
@@ -73,10 +79,23 @@ public:
             table.set_text(Field::auto_rate, k, rates[static_cast<std::size_t>(k)]);
     }
 
+    // One update to its end, its reports handled as they come.
+    UpdateOutcome run()
+    {
+        const UpdateOutcome outcome = updater.run();
+        updater.wait_until_sent();
+        return outcome == UpdateOutcome::started ? updater.outcome() : outcome;
+    }
+    long end_tick() { return clock.now() / tick_period; }
+    // An action at tick t of the transmission, on the sending thread.
+    void at_tick(long t, std::function<void()> action) { clock.at(t * tick_period, std::move(action)); }
+
     SatelliteTable table;
     UpdateImage image;
-    Recorder recorder;
-    Updater updater{table, image, recorder, recorder, recorder};
+    VirtualClock clock;
+    Recorder recorder{clock};
+    Updater updater{table, image, recorder, clock, recorder,
+                    [](const std::function<void()>& report) { report(); }};
 };
 
 struct RefusalCase {
@@ -90,7 +109,7 @@ class UpdateRefusals : public UpdateRun, public testing::WithParamInterface<Refu
 TEST_P(UpdateRefusals, ShowOneMessageAndWriteNothing)
 {
     GetParam().arrange(*this);
-    EXPECT_EQ(updater.run(), UpdateOutcome::refused);
+    EXPECT_EQ(run(), UpdateOutcome::refused);
     EXPECT_EQ(recorder.log, (Log{"box " + GetParam().message}));
 }
 
@@ -167,7 +186,7 @@ TEST_F(UpdateRun, ClashesInRowsZeroAndTwoAreListedTogether)
     fill_row(3, 2, "35");
     for (int r : {0, 1, 2})
         tick(3, r);
-    EXPECT_EQ(updater.run(), UpdateOutcome::clash);
+    EXPECT_EQ(run(), UpdateOutcome::clash);
     const std::string text = "Change the TP 1, TP 3 informations (DATA FORMAT ERROR)";
     EXPECT_EQ(recorder.log, (Log{"status " + text, "box " + text}));
 }
@@ -176,7 +195,7 @@ TEST_F(UpdateRun, AutoSymbolClashInTheTaggedCopy)
 {
     table.set_option(auto_symbol_choice);
     fill_auto({"0", "0", "0", "0", "0", "0", "0", "0", "0", "0"});
-    EXPECT_EQ(updater.run(), UpdateOutcome::clash);
+    EXPECT_EQ(run(), UpdateOutcome::clash);
     const std::string text = "Change the symbolrate informations (DATA FORMAT ERROR)";
     EXPECT_EQ(recorder.log, (Log{"status " + text, "box " + text}));
 }
@@ -186,7 +205,7 @@ TEST_F(UpdateRun, OneRowSchedule)
     table.set_option(3);
     fill_row(3, 1);
     tick(3, 1);
-    ASSERT_EQ(updater.run(), UpdateOutcome::completed);
+    ASSERT_EQ(run(), UpdateOutcome::completed);
 
     const Log writes = recorder.only("write@");
     ASSERT_EQ(writes.size(), 45u);
@@ -195,14 +214,11 @@ TEST_F(UpdateRun, OneRowSchedule)
     EXPECT_EQ(writes[2], "write@60 23 53 14 37 82 00 01 00 02 2E 6C 6B 00 8B 2A");
     EXPECT_EQ(writes[3].substr(0, 12), "write@290 23");
     EXPECT_EQ(writes[44].substr(0, 28), "write@5940 23 53 14 37 82 00");
-    EXPECT_EQ(recorder.clock, 6450);
-
-    Log pauses_after_tagged;
-    const Log waits = recorder.only("wait ");
-    for (std::size_t w = 2; w < waits.size(); w += 3)
-        pauses_after_tagged.push_back(waits[w]);
-    EXPECT_EQ(pauses_after_tagged.front(), "wait 230");
-    EXPECT_EQ(pauses_after_tagged.back(), "wait 510");
+    const std::vector<long> ticks = recorder.write_ticks();
+    EXPECT_EQ(std::vector<long>(ticks.begin(), ticks.begin() + 7),
+              (std::vector<long>{0, 30, 60, 290, 320, 350, 600}));
+    EXPECT_EQ(ticks[42], 5880); // the first frame of the fifteenth repetition
+    EXPECT_EQ(end_tick(), 6450);
 
     Log progress = recorder.only("value ");
     EXPECT_EQ(progress.size(), 16u);
@@ -225,12 +241,12 @@ TEST_F(UpdateRun, ThreeRowsGoOutRowAfterRow)
         fill_row(12, r, r == 1 ? "2" : "1");
         tick(12, r);
     }
-    ASSERT_EQ(updater.run(), UpdateOutcome::completed);
+    ASSERT_EQ(run(), UpdateOutcome::completed);
     const Log writes = recorder.only("write@");
     ASSERT_EQ(writes.size(), 135u);
     EXPECT_EQ(recorder.only("max "), (Log{"max 45"}));
     EXPECT_EQ(recorder.only("value ").back(), "value 45");
-    EXPECT_EQ(recorder.clock, 3 * 6450);
+    EXPECT_EQ(end_tick(), 3 * 6450);
     // Byte 3 is the row: 45 frames of row 0 (and their tagged copies), then row 1, then row 2.
     EXPECT_NE(writes[42].find(" 0C 00 "), std::string::npos);
     EXPECT_NE(writes[45].find(" 0C 01 "), std::string::npos);
@@ -241,18 +257,16 @@ TEST_F(UpdateRun, AutoSymbolSchedule)
 {
     table.set_option(auto_symbol_choice);
     fill_auto(good_rates);
-    ASSERT_EQ(updater.run(), UpdateOutcome::completed);
+    ASSERT_EQ(run(), UpdateOutcome::completed);
     const Log writes = recorder.only("write@");
     ASSERT_EQ(writes.size(), 10u);
     EXPECT_EQ(writes[0],
               "write@0 23 42 6C 6B F0 55 30 75 CC 74 78 69 60 6D A8 61 D8 59 DF 17 88 13 58 2A");
     EXPECT_EQ(writes[1],
               "write@150 23 42 14 37 F0 55 30 75 CC 74 78 69 60 6D A8 61 D8 59 DF 17 88 13 7C 2A");
-    EXPECT_EQ(writes[2].substr(0, 12), "write@370 23");
-    EXPECT_EQ(recorder.clock, 2050);
-    EXPECT_EQ(recorder.only("wait "),
-              (Log{"wait 150", "wait 220", "wait 150", "wait 240", "wait 150", "wait 260",
-                   "wait 150", "wait 280", "wait 150", "wait 300"}));
+    EXPECT_EQ(recorder.write_ticks(),
+              (std::vector<long>{0, 150, 370, 520, 760, 910, 1170, 1320, 1600, 1750}));
+    EXPECT_EQ(end_tick(), 2050);
     EXPECT_EQ(recorder.only("value "),
               (Log{"value 1", "value 3", "value 6", "value 9", "value 12", "value 15"}));
     EXPECT_EQ(recorder.only("max "), (Log{"max 15"}));
@@ -262,7 +276,7 @@ TEST_F(UpdateRun, AutoSymbolBoundsAreInclusive)
 {
     table.set_option(auto_symbol_choice);
     fill_auto({"0", "32000", "1", "1e3", " 5 ", "+7", "0", "0", "9", "10"});
-    EXPECT_EQ(updater.run(), UpdateOutcome::completed);
+    EXPECT_EQ(run(), UpdateOutcome::completed);
     EXPECT_EQ(recorder.only("write@").size(), 10u);
 }
 
@@ -272,7 +286,7 @@ TEST_F(UpdateRun, FailingWriteTakesTheErrorPathAndWritesNothingMore)
     fill_row(0, 0);
     tick(0, 0);
     recorder.fail_on_frame = 7;
-    EXPECT_EQ(updater.run(), UpdateOutcome::failed);
+    EXPECT_EQ(run(), UpdateOutcome::failed);
     EXPECT_EQ(recorder.only("write@").size(), 6u);
     const Log tail(recorder.log.end() - 5, recorder.log.end());
     EXPECT_EQ(tail, (Log{"lamp stop", "disconnect",
@@ -286,7 +300,7 @@ TEST_F(UpdateRun, ValueBeyondSixteenBitsFailsBeforeAnyFrame)
     table.set_option(1);
     fill_row(1, 2, "70000");
     tick(1, 2);
-    EXPECT_EQ(updater.run(), UpdateOutcome::failed);
+    EXPECT_EQ(run(), UpdateOutcome::failed);
     EXPECT_EQ(recorder.log,
               (Log{"lamp stop", "disconnect", "status Error occurred during updating. Please try again.",
                    "busy off", "box NID of ASTRA 3 TP3: 70000 does not fit 0..65535"}));
@@ -297,8 +311,8 @@ TEST_F(UpdateRun, SecondPressDuringAWaitIsIgnored)
     table.set_option(auto_symbol_choice);
     fill_auto(good_rates);
     UpdateOutcome inner = UpdateOutcome::completed;
-    recorder.during_wait = [&] { inner = updater.run(); };
-    EXPECT_EQ(updater.run(), UpdateOutcome::completed);
+    at_tick(100, [&] { inner = updater.run(); });
+    EXPECT_EQ(run(), UpdateOutcome::completed);
     EXPECT_EQ(inner, UpdateOutcome::ignored);
     EXPECT_EQ(recorder.only("write@").size(), 10u);
     EXPECT_FALSE(updater.running());
@@ -310,8 +324,8 @@ TEST_F(UpdateRun, RowTickedDuringTransmissionIsNeverSent)
     fill_row(6, 0);
     fill_row(6, 2, "9");
     tick(6, 0);
-    recorder.during_wait = [&] { tick(6, 2); };
-    ASSERT_EQ(updater.run(), UpdateOutcome::completed);
+    at_tick(100, [&] { tick(6, 2); });
+    ASSERT_EQ(run(), UpdateOutcome::completed);
     for (const auto& write : recorder.only("write@"))
         EXPECT_EQ(write.find(" 06 02 "), std::string::npos) << write;
     EXPECT_EQ(recorder.only("write@").size(), 45u);
