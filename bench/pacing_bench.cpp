@@ -1,24 +1,22 @@
-// How closely a real update keeps its pauses: one ticked TP row (45 frames, 6450 ticks, 64.5 s)
-// through the serial line into a pseudo-terminal, paced by the real 10 ms clock.
-// With --bare-timer the frames go nowhere, which shows what the machine's timers alone achieve.
-#include <QCoreApplication>
-
-#include <fcntl.h>
-#include <pty.h>
+// How closely an update keeps its pauses, beside what the machine's own timer achieves in the same
+// run. First a bare loop of absolute 10 ms sleeps (as cyclictest measures wake-up latency), with as
+// many wake-ups as the update has pauses; then a one-row update (45 frames, 6450 ticks, 64.5 s)
+// through the serial line into a pseudo-terminal, paced by the transmission clock.
+//   pacing_bench [--normal-priority]
 #include <sys/resource.h>
-#include <unistd.h>
+#include <time.h>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <memory>
+#include <thread>
 #include <vector>
 
-#include "pacing_clock.h"
+#include "far_end.h"
 #include "satellite_table.h"
 #include "serial_line.h"
+#include "thread_priority.h"
 #include "update_run.h"
 
 using namespace tervalink;
@@ -28,64 +26,64 @@ namespace {
 
 constexpr int bench_slot = 3; // HOTBIRD, 13.0 E
 
-class MessagePrintingView : public SilentUpdateView {
-public:
-    void show_message(std::string_view text) override
-    {
-        std::printf("message: %.*s\n", int(text.size()), text.data());
-    }
-};
+double cpu_seconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
 
-class DiscardingSink : public FrameSink {
-public:
-    void write_frame(std::span<const std::uint8_t>) override {}
-};
+double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-class TimedSink : public FrameSink {
-public:
-    explicit TimedSink(FrameSink& line) : line_(line) {}
-    void write_frame(std::span<const std::uint8_t> frame) override
-    {
-        write_times.push_back(Clock::now());
-        line_.write_frame(frame);
-    }
-    std::vector<Clock::time_point> write_times;
+double percentile(std::vector<double> values, double fraction)
+{
+    std::sort(values.begin(), values.end());
+    return values[static_cast<std::size_t>(fraction * double(values.size() - 1) + 0.5)];
+}
 
-private:
-    FrameSink& line_;
-};
+// Errors in ms against nominal; the total and the CPU over the measured span.
+void report(const char* what, const std::vector<double>& errors, double total_s, double nominal_s,
+            double cpu_s)
+{
+    const auto early = std::count_if(errors.begin(), errors.end(), [](double e) { return e < 0; });
+    std::printf("%s: error median %.3f ms, p99 %.3f ms, max %.3f ms; early %td of %zu; "
+                "total %.4f s against %.4f s (%+.3f %%); CPU %.3f %% of one core\n",
+                what, percentile(errors, 0.5), percentile(errors, 0.99),
+                *std::max_element(errors.begin(), errors.end()), early, errors.size(), total_s,
+                nominal_s, (total_s - nominal_s) / nominal_s * 100.0, cpu_s / total_s * 100.0);
+}
 
-// The far end of the line: a pseudo-terminal whose slave the program opens as its serial port.
-class FarEnd {
-public:
-    FarEnd()
-    {
-        int slave = -1;
-        std::array<char, 256> name{};
-        if (::openpty(&master_, &slave, name.data(), nullptr, nullptr) != 0)
-            throw std::runtime_error(std::string("openpty: ") + std::strerror(errno));
-        ::close(slave);
-        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-        slave_path_ = name.data();
-    }
-    ~FarEnd() { ::close(master_); }
-    FarEnd(const FarEnd&) = delete;
-    FarEnd& operator=(const FarEnd&) = delete;
-
-    const std::string& slave_path() const { return slave_path_; }
-    long bytes_received() const
-    {
-        std::array<char, 1024> chunk{};
-        long received = 0;
-        for (ssize_t n = 0; (n = ::read(master_, chunk.data(), chunk.size())) > 0;)
-            received += n;
-        return received;
-    }
-
-private:
-    int master_ = -1;
-    std::string slave_path_;
-};
+// The machine's wake-up latency: how late an absolute-deadline sleep returns.
+void bare_loop(int wakeups, bool raise)
+{
+    std::thread sleeper([&] {
+        if (raise)
+            raise_sending_priority();
+        std::vector<double> late;
+        const double cpu_before = cpu_seconds();
+        timespec deadline{};
+        ::clock_gettime(CLOCK_MONOTONIC, &deadline);
+        const timespec start = deadline;
+        for (int n = 0; n < wakeups; ++n) {
+            deadline.tv_nsec += 10'000'000;
+            if (deadline.tv_nsec >= 1'000'000'000) {
+                deadline.tv_nsec -= 1'000'000'000;
+                ++deadline.tv_sec;
+            }
+            ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr);
+            timespec woke{};
+            ::clock_gettime(CLOCK_MONOTONIC, &woke);
+            late.push_back(double(woke.tv_sec - deadline.tv_sec) * 1e3 +
+                           double(woke.tv_nsec - deadline.tv_nsec) / 1e6);
+        }
+        const double total = double(deadline.tv_sec - start.tv_sec) +
+                             double(deadline.tv_nsec - start.tv_nsec) / 1e9 + late.back() / 1e3;
+        report("bare loop of 10 ms absolute sleeps", late, total, wakeups * 0.01,
+               cpu_seconds() - cpu_before);
+    });
+    sleeper.join();
+}
 
 SatelliteTable one_row_table()
 {
@@ -100,109 +98,81 @@ SatelliteTable one_row_table()
     return table;
 }
 
-std::vector<int> nominal_pause_ticks()
-{
-    std::vector<int> ticks;
-    for (int k = 1; k <= repeat_count; ++k)
-        ticks.insert(ticks.end(), {30, 30, 20 * k + 210});
-    return ticks;
-}
+// Passes frames on, noting when each write began.
+class TimedLine : public FrameSink {
+public:
+    explicit TimedLine(FrameSink& line) : line_(line) {}
+    void write_frame(std::span<const std::uint8_t> frame) override
+    {
+        writes.push_back(Clock::now());
+        line_.write_frame(frame);
+    }
+    std::vector<Clock::time_point> writes;
 
-double cpu_seconds()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-double ms(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-double percentile(std::vector<double> values, double fraction)
-{
-    std::sort(values.begin(), values.end());
-    const auto rank = static_cast<std::size_t>(fraction * double(values.size() - 1) + 0.5);
-    return values[rank];
-}
-
-const char* verdict(bool met)
-{
-    return met ? "met" : "MISSED";
-}
-
-struct Run {
-    std::vector<Clock::time_point> write_times;
-    Clock::time_point finished;
-    double cpu_seconds = 0;
+private:
+    FrameSink& line_;
 };
 
-Run run_update(FrameSink& line)
+// The error of each pause: from one write to the next (the last one to the update's end).
+std::vector<double> pause_errors(const std::vector<Clock::time_point>& starts, Clock::time_point end,
+                                 const Transmission& plan)
 {
-    TimedSink sink(line);
-    PacingClock clock(std::chrono::milliseconds(10));
-    MessagePrintingView view;
-    const SatelliteTable table = one_row_table();
-    UpdateImage image;
-    Updater updater(table, image, sink, clock, view);
-    const double cpu_before = cpu_seconds();
-    if (updater.run() != UpdateOutcome::completed)
-        throw std::runtime_error("the update did not complete");
-    Run run{std::move(sink.write_times), Clock::now(), 0};
-    run.cpu_seconds = cpu_seconds() - cpu_before;
-    return run;
+    std::vector<double> errors;
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        const Clock::time_point next = i + 1 < starts.size() ? starts[i + 1] : end;
+        errors.push_back(ms(next - starts[i]) - plan.steps[i].pause_ticks * 10.0);
+    }
+    return errors;
 }
 
-void report(const Run& run)
+void one_row_update(bool raise)
 {
-    const std::vector<int> ticks = nominal_pause_ticks();
-    std::vector<double> errors;
-    for (std::size_t i = 0; i < run.write_times.size(); ++i) {
-        const Clock::time_point end =
-            i + 1 < run.write_times.size() ? run.write_times[i + 1] : run.finished;
-        errors.push_back(ms(end - run.write_times[i]) - ticks[i] * 10.0);
-    }
-    const auto over = [&](double bound) {
-        return std::count_if(errors.begin(), errors.end(), [&](double e) { return e > bound; });
-    };
-    const double total_s = ms(run.finished - run.write_times.front()) / 1000.0;
-    const double total_error_pct = (total_s - 64.5) / 64.5 * 100.0;
-    const double cpu_pct = run.cpu_seconds / total_s * 100.0;
-    const double p99 = percentile(errors, 0.99);
-    std::printf("pause error (ms, measured at the write): median %.3f, p99 %.3f, max %.3f, "
-                "min %.3f\n",
-                percentile(errors, 0.5), p99, *std::max_element(errors.begin(), errors.end()),
-                *std::min_element(errors.begin(), errors.end()));
-    std::printf("pauses more than 2 ms long: %td of %zu; more than 3 ms: %td\n", over(2.0),
-                errors.size(), over(3.0));
-    std::printf("total %.3f s against 64.500 s nominal (%+.3f %%)\n", total_s, total_error_pct);
-    std::printf("CPU %.3f s user+system = %.2f %% of one core\n", run.cpu_seconds, cpu_pct);
-    std::printf("goals: p99 < 2 ms %s; total within 0.3 %% %s; CPU < 1 %% %s\n", verdict(p99 < 2.0),
-                verdict(std::abs(total_error_pct) <= 0.3), verdict(cpu_pct < 1.0));
+    test::FarEnd far_end;
+    SerialLine line;
+    line.open_path(far_end.slave_path());
+    TimedLine timed(line);
+    const SatelliteTable table = one_row_table();
+    UpdateImage image;
+    SilentUpdateView silent;
+    const Transmission plan = prepare_update(table, image, silent).transmission;
+    MonotonicClock clock;
+    const double cpu_before = cpu_seconds();
+    Sender sender;
+    class Ended : public TransmissionListener {
+    public:
+        void finished() override { at = Clock::now(); }
+        void failed(const std::string& description) override
+        {
+            std::printf("the update failed: %s\n", description.c_str());
+        }
+        Clock::time_point at;
+    } ended;
+    sender.start({plan}, timed, clock, ended,
+                 raise ? SendingPriority::raised : SendingPriority::normal);
+    sender.join();
+    const double cpu = cpu_seconds() - cpu_before;
+    if (timed.writes.size() != plan.steps.size())
+        return;
+    const double total = ms(ended.at - timed.writes.front()) / 1000.0;
+    std::printf("one-row update: %zu frames written, %zu bytes at the far end\n",
+                timed.writes.size(), far_end.bytes().size());
+    report("update, measured at the writes", pause_errors(timed.writes, ended.at, plan), total,
+           64.5, cpu);
+    const std::vector<Clock::time_point> arrivals = far_end.frame_arrivals(15);
+    std::vector<double> errors = pause_errors(arrivals, arrivals.back(), plan);
+    errors.pop_back();
+    report("update, measured at the far end", errors, total, 64.5, cpu);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication application(argc, argv);
-    const bool bare_timer = argc > 1 && std::strcmp(argv[1], "--bare-timer") == 0;
+    const bool raise = !(argc > 1 && std::strcmp(argv[1], "--normal-priority") == 0);
+    std::printf("sending priority: %s\n", raise ? "raised where permitted" : "normal");
     try {
-        if (bare_timer) {
-            DiscardingSink nowhere;
-            std::printf("one-row update, frames discarded (bare timer)\n");
-            report(run_update(nowhere));
-            return 0;
-        }
-        FarEnd far_end;
-        SerialLine line;
-        line.open_path(far_end.slave_path());
-        const Run run = run_update(line);
-        std::printf("one-row update: %zu frames written, %ld bytes at the far end\n",
-                    run.write_times.size(), far_end.bytes_received());
-        report(run);
+        bare_loop(45, raise);
+        one_row_update(raise);
         return 0;
     } catch (const std::exception& failure) {
         std::printf("%s\n", failure.what());

@@ -138,7 +138,6 @@ void SerialLineTest::far_end_gone_fails_the_next_write()
     devices.far_end.close_master();
     QCOMPARE(failure_of([&] { line.write_frame(frame); }),
              "Cannot send to COM 107 (" + devices.com107 + "): the device has gone (unplugged?)");
-    QVERIFY(!line.is_open());
 }
 
 void SerialLineTest::write_on_closed_port_fails()

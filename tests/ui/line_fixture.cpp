@@ -9,13 +9,14 @@
 
 namespace tervalink::test {
 
-LineFixture::LineFixture(std::chrono::milliseconds tick_period)
+LineFixture::LineFixture(TransmissionClock* transmission_clock, const std::string& far_end_path)
 {
+    const std::string& target = far_end_path.empty() ? pty.slave_path() : far_end_path;
     if (!device_root_.isValid() ||
-        !QFile::link(QString::fromStdString(pty.slave_path()), device_root_.filePath("ttyUSB7")))
+        !QFile::link(QString::fromStdString(target), device_root_.filePath("ttyUSB7")))
         qFatal("cannot prepare the device folder");
     WindowOptions options;
-    options.tick_period = tick_period;
+    options.clock = transmission_clock ? transmission_clock : &clock;
     options.device_root = device_root_.path().toStdString();
     ui_ = std::make_unique<WindowFixture>(std::move(options));
     ui_->show();
@@ -35,11 +36,16 @@ const std::vector<std::uint8_t>& LineFixture::received()
     return received_;
 }
 
+std::string LineFixture::device_path() const
+{
+    return device_root_.filePath("ttyUSB7").toStdString();
+}
+
 bool LineFixture::device_free() const
 {
     SerialLine other;
     try {
-        other.open_path(pty.slave_path());
+        other.open_path(device_path());
     } catch (const std::exception&) {
         return false;
     }

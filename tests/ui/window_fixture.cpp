@@ -26,7 +26,7 @@ WindowFixture::WindowFixture(WindowOptions options)
 {
     inventory.listed = std::move(options.devices);
     inventory.failure = std::move(options.inventory_failure);
-    FrmMainDependencies dependencies{inventory, options.tick_period,
+    FrmMainDependencies dependencies{inventory, options.clock,
                                      [this](QWidget*) {
                                          ++chooser_calls;
                                          return chosen_path;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,7 +31,7 @@ InventoryDevice named_device(const std::string& display_name);
 struct WindowOptions {
     std::vector<InventoryDevice> devices;
     std::optional<std::string> inventory_failure;
-    std::chrono::milliseconds tick_period{10};
+    TransmissionClock* clock = nullptr; // the machine's own when none is given
     std::string device_root{"/dev"};
 };
 
