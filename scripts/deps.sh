@@ -6,12 +6,20 @@ TERVALINK_PACKAGES=(
   libgtest-dev
   qt6-base-dev qt6-serialport-dev
   fonts-liberation
+  scdoc librsvg2-bin
+  desktop-file-utils appstream
 )
 
+# What scripts/package needs on top: CPack's Debian generator and the package checks.
+TERVALINK_PACKAGE_PACKAGES=(
+  dpkg-dev file fakeroot lintian
+)
+
+# install_missing_packages [MORE_PACKAGES...]
 install_missing_packages() {
   local missing=()
   local pkg
-  for pkg in "${TERVALINK_PACKAGES[@]}"; do
+  for pkg in "${TERVALINK_PACKAGES[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
   done
   [ ${#missing[@]} -eq 0 ] && return 0

@@ -11,6 +11,7 @@ const std::string_view usage_text =
     "       tervalink-frames check [--file PATH] [--set NAME=TEXT]...\n"
     "       tervalink-frames decode [PATH|-]\n"
     "       tervalink-frames monitor PORT   (\"COM n\" or a device path; Ctrl-C stops)\n"
+    "       tervalink-frames --help | --version\n"
     "NAME is pos:S (S 0..12), nid:I, freq:I, symb:I or pol:I (I 0..38), or auto:K (K 0..9);\n"
     "TEXT is everything after the first \"=\" and may be empty. --choice K takes 0..13\n"
     "(13 is AUTO SYMBOL), --tick I takes a TP row index 0..38 (slot + 13 x row).\n"

@@ -1,5 +1,6 @@
 #include "frames_tool.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "arguments.h"
@@ -8,9 +9,12 @@
 #include "exit_codes.h"
 #include "monitor.h"
 #include "plan.h"
+#include "tervalink_version.h"
 
 namespace tervalink::frames_tool {
 namespace {
+
+bool asks_for_help(const std::string& argument) { return argument == "--help" || argument == "-h"; }
 
 int run_subcommand(std::span<const std::string> args, std::istream& in, std::ostream& out,
                    std::ostream& err)
@@ -19,6 +23,15 @@ int run_subcommand(std::span<const std::string> args, std::istream& in, std::ost
         throw UsageError("no subcommand given");
     const std::string& command = args[0];
     const auto rest = args.subspan(1);
+    if (command == "--version") {
+        out << "tervalink-frames " TERVALINK_VERSION "\n";
+        return exit_done;
+    }
+    // "plan --help" helps too, wherever the --help stands among the subcommand's arguments.
+    if (asks_for_help(command) || std::any_of(rest.begin(), rest.end(), asks_for_help)) {
+        out << usage_text;
+        return exit_done;
+    }
     if (command == "plan")
         return run_plan(parse_plan_arguments(rest), out, err);
     if (command == "check")

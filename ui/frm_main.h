@@ -16,6 +16,7 @@
 #include "satellite_table.h"
 #include "serial_line.h"
 #include "table_binding.h"
+#include "tervalink_version.h"
 #include "transmission_clock.h"
 #include "update_run.h"
 #include "window_update_view.h"
@@ -35,7 +36,7 @@ struct FrmMainDependencies {
     std::string device_root{default_device_root}; // where "COM n" devices are found
 };
 
-inline const QString window_caption = QStringLiteral("Tervalink V 1.34 (ZEPHLA)");
+inline const QString window_caption = QStringLiteral("Tervalink V " TERVALINK_VERSION " (ZEPHLA)");
 
 // The program's only window: a view of the satellite table whose handlers call into the core and
 // the serial line. It owns all state of the run.

@@ -1,3 +1,9 @@
+#include <grp.h>
+#include <unistd.h>
+
+#include <sys/stat.h>
+
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "device_naming.h"
@@ -18,6 +24,7 @@ private slots:
     void names_outside_the_families_get_no_number();
     void open_failure_descriptions_data();
     void open_failure_descriptions();
+    void permission_of_a_real_node();
 };
 
 void PortNamingTest::port_number_from_text_data()
@@ -109,26 +116,85 @@ void PortNamingTest::names_outside_the_families_get_no_number()
 void PortNamingTest::open_failure_descriptions_data()
 {
     QTest::addColumn<int>("error");
-    QTest::addColumn<bool>("accessible");
+    QTest::addColumn<bool>("denied"); // this user may not read and write the device
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("listed");
+    QTest::addColumn<bool>("in_session");
     QTest::addColumn<QString>("description");
-    const QString label = "Cannot open COM 107 (/dev/ttyUSB7): ";
-    QTest::newRow("in use") << int(QSerialPort::PermissionError) << true
+    const QString label = "Cannot open COM 100 (/dev/ttyUSB0): ";
+    const int busy = QSerialPort::PermissionError;
+    QTest::newRow("in use") << busy << false << "dialout" << 0660 << true << true
                             << label + "it is in use by another program";
-    QTest::newRow("no permission") << int(QSerialPort::PermissionError) << false
-                                   << label + "permission denied; add your user to the dialout group";
-    QTest::newRow("other") << int(QSerialPort::OpenError) << true << label + "Input/output error";
+    QTest::newRow("not in the group")
+        << busy << true << "dialout" << 0660 << false << false
+        << label + "permission denied; the device belongs to group dialout: add your user to it "
+                   "(sudo usermod -aG dialout tech) and log in again";
+    QTest::newRow("another group")
+        << busy << true << "uucp" << 0660 << false << false
+        << label + "permission denied; the device belongs to group uucp: add your user to it "
+                   "(sudo usermod -aG uucp tech) and log in again";
+    QTest::newRow("added, not logged in again")
+        << busy << true << "dialout" << 0660 << true << false
+        << label + "permission denied; your user is in group dialout, but this session started "
+                   "before it was added: log out and in again";
+    QTest::newRow("in the group already") << busy << true << "dialout" << 0660 << true << true
+                                          << label + "permission denied";
+    QTest::newRow("group unknown") << busy << true << "" << 0660 << false << false
+                                   << label + "permission denied";
+    QTest::newRow("group may not write") << busy << true << "dialout" << 0640 << false << false
+                                         << label + "permission denied";
+    QTest::newRow("other") << int(QSerialPort::OpenError) << true << "dialout" << 0660 << false
+                           << false << label + "Input/output error";
 }
 
 void PortNamingTest::open_failure_descriptions()
 {
     QFETCH(int, error);
-    QFETCH(bool, accessible);
+    QFETCH(bool, denied);
+    QFETCH(QString, group);
+    QFETCH(int, mode);
+    QFETCH(bool, listed);
+    QFETCH(bool, in_session);
     QFETCH(QString, description);
+    std::optional<DevicePermission> permission;
+    if (denied)
+        permission = DevicePermission{group.toStdString(), static_cast<unsigned>(mode), "tech",
+                                      listed, in_session};
     const std::string text =
-        describe_open_failure(port_label(107, "/dev/ttyUSB7"),
-                              static_cast<QSerialPort::SerialPortError>(error), accessible,
+        describe_open_failure(port_label(100, "/dev/ttyUSB0"),
+                              static_cast<QSerialPort::SerialPortError>(error), permission,
                               "Input/output error");
     QCOMPARE(QString::fromStdString(text), description);
+}
+
+// The group and mode come from the node itself: a file given group dialout and mode 0660, as
+// udev gives a USB adapter. root is in no such group by default.
+void PortNamingTest::permission_of_a_real_node()
+{
+    if (::geteuid() != 0)
+        QSKIP("giving a file another group needs root");
+    const group* dialout = ::getgrnam("dialout");
+    QVERIFY(dialout != nullptr);
+    QTemporaryDir folder;
+    const std::string node = folder.filePath("ttyUSB0").toStdString();
+    QVERIFY(QFile(QString::fromStdString(node)).open(QIODevice::WriteOnly));
+    QCOMPARE(::chown(node.c_str(), static_cast<uid_t>(-1), dialout->gr_gid), 0);
+    QCOMPARE(::chmod(node.c_str(), 0660), 0);
+
+    const DevicePermission found = look_up_device_permission(node);
+    QCOMPARE(found.group, std::string("dialout"));
+    QCOMPARE(found.mode, 0660u);
+    QCOMPARE(found.user, std::string("root"));
+    QVERIFY(!found.user_listed);
+    QVERIFY(!found.in_session);
+    QCOMPARE(describe_open_failure(port_label(100, "/dev/ttyUSB0"), QSerialPort::PermissionError,
+                                   found, ""),
+             std::string("Cannot open COM 100 (/dev/ttyUSB0): permission denied; the device belongs "
+                         "to group dialout: add your user to it (sudo usermod -aG dialout root) "
+                         "and log in again"));
+    QCOMPARE(look_up_device_permission(folder.filePath("missing").toStdString()).group,
+             std::string());
 }
 
 QTEST_GUILESS_MAIN(PortNamingTest)

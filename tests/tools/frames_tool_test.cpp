@@ -200,6 +200,21 @@ INSTANTIATE_TEST_SUITE_P(
                       bad("decode_two_paths", {"decode", "a", "b"})),
     [](const auto& test) { return test.param.name; });
 
+// Asking for help is not a usage error: the usage goes to stdout and the exit status is 0.
+TEST(CommandLine, HelpAndVersionAnswerOnStdout)
+{
+    for (const Args& args : {Args{"--help"}, Args{"-h"}, Args{"plan", "--choice", "3", "--help"},
+                             Args{"decode", "-h"}}) {
+        const auto run = run_tool(args);
+        EXPECT_EQ(run.status, 0) << args.back();
+        EXPECT_EQ(run.out.rfind("usage: tervalink-frames plan [--file PATH]", 0), 0u) << run.out;
+        EXPECT_EQ(run.err, "");
+    }
+    const auto version = run_tool({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "tervalink-frames 1.34\n");
+}
+
 // 39 TP lines, row 16 (line 17) vertical HOTBIRD TP2, then the auto line. TEXT is all after the
 // first "=", so "H=V" is horizontal.
 TEST(PlanWithDataFile, SetsApplyAfterTheImportWhateverTheirPlace)
