@@ -175,18 +175,6 @@ unsigned value16(std::span<const std::uint8_t> frame, std::size_t low)
     return frame[low] + 256U * frame[low + 1];
 }
 
-std::string kind_name(FrameKind kind)
-{
-    switch (kind) {
-    case FrameKind::tp: return "TP";
-    case FrameKind::tagged_tp: return "tagged TP";
-    case FrameKind::autosym: return "auto";
-    case FrameKind::tagged_autosym: return "tagged auto";
-    case FrameKind::untyped: return "untyped";
-    case FrameKind::stray: return "stray";
-    }
-    return "unknown";
-}
 
 std::string slot_and_row(std::span<const std::uint8_t> frame)
 {
@@ -255,6 +243,19 @@ std::string decoded_fields(const DecodedFrame& frame)
 }
 
 } // namespace
+
+std::string kind_name(FrameKind kind)
+{
+    switch (kind) {
+    case FrameKind::tp: return "TP";
+    case FrameKind::tagged_tp: return "tagged TP";
+    case FrameKind::autosym: return "auto";
+    case FrameKind::tagged_autosym: return "tagged auto";
+    case FrameKind::untyped: return "untyped";
+    case FrameKind::stray: return "stray";
+    }
+    return "unknown";
+}
 
 std::string describe_frame(const DecodedFrame& frame)
 {

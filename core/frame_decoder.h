@@ -49,6 +49,9 @@ private:
     DecodedFrame stray_;
 };
 
+// "TP", "tagged TP", "auto", "tagged auto", "untyped" or "stray".
+std::string kind_name(FrameKind kind);
+
 // Upper-case hex, one blank between bytes: "23 53 03".
 std::string hex_bytes(std::span<const std::uint8_t> bytes);
 

@@ -83,9 +83,9 @@ void SerialLine::open()
     open_device(device_path, port_label(port_number_, device_path));
 }
 
-void SerialLine::open_path(const std::string& device_path)
+void SerialLine::open_path(const std::string& device_path, const std::string& label)
 {
-    open_device(device_path, device_path);
+    open_device(device_path, label.empty() ? device_path : label);
 }
 
 void SerialLine::open_device(const std::string& device_path, const std::string& label)

@@ -44,8 +44,9 @@ public:
     // device when it cannot be.
     void write_frame(std::span<const std::uint8_t> frame) override;
 
-    // Opens a device path directly (tools and tests may name a path instead of "COM n").
-    void open_path(const std::string& device_path);
+    // Opens a device path directly (tools and tests may name a path instead of "COM n");
+    // failures name it by `label`, or by the path when no label is given.
+    void open_path(const std::string& device_path, const std::string& label = {});
 
 private:
     void open_device(const std::string& device_path, const std::string& label);

@@ -11,12 +11,21 @@ const std::string_view usage_text =
     "       tervalink-frames check [--file PATH] [--set NAME=TEXT]...\n"
     "       tervalink-frames decode [PATH|-]\n"
     "       tervalink-frames monitor PORT   (\"COM n\" or a device path; Ctrl-C stops)\n"
+    "       tervalink-frames send PORT... [--file PATH] [--set NAME=TEXT]...\n"
+    "                        (--choice K [--tick I]... | --all) [--log PATH] [--quiet]\n"
     "       tervalink-frames --help | --version\n"
     "NAME is pos:S (S 0..12), nid:I, freq:I, symb:I or pol:I (I 0..38), or auto:K (K 0..9);\n"
     "TEXT is everything after the first \"=\" and may be empty. --choice K takes 0..13\n"
     "(13 is AUTO SYMBOL), --tick I takes a TP row index 0..38 (slot + 13 x row).\n"
+    "send writes the update to every PORT at once, each line paced by its own clock. --all sends\n"
+    "one update per slot that holds data (a row with a NID, FREQ or SYMB that is not empty; those\n"
+    "rows are ticked), in slot order, then AUTO SYMBOL when all ten rates are filled; if any of\n"
+    "them would be refused, all refusals are listed and nothing is sent. --log writes one line\n"
+    "per frame: ms since the start, port, frame kind, bytes in hex. --quiet prints only the\n"
+    "summary and failures. Ctrl-C or SIGTERM stops between frames (exit 130 or 143).\n"
     "Exit status: 0 done, 1 output not written, 2 bad arguments, 3 UPDATE refused with a\n"
-    "message, 4 failure (overflow, port not opened), 5 data file, capture or line not readable.\n";
+    "message, 4 failure (overflow, port not opened, line failed), 5 data file, capture or line\n"
+    "not readable.\n";
 
 namespace {
 
@@ -172,6 +181,49 @@ std::string parse_monitor_arguments(std::span<const std::string> args)
     if (args.size() != 1)
         throw UsageError("monitor takes exactly one PORT");
     return args[0];
+}
+
+SendArguments parse_send_arguments(std::span<const std::string> args)
+{
+    static constexpr std::array<std::string_view, 5> with_value{"--file", "--set", "--choice",
+                                                                "--tick", "--log"};
+    SendArguments send;
+    bool choice_given = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (!arg.starts_with("-")) {
+            if (std::find(send.ports.begin(), send.ports.end(), arg) != send.ports.end())
+                throw UsageError("PORT " + arg + " given twice");
+            send.ports.push_back(arg);
+        } else if (arg == "--all") {
+            send.all = true;
+        } else if (arg == "--quiet") {
+            send.quiet = true;
+        } else {
+            const std::string& value = option_value(args, i++, with_value);
+            if (read_table_option(arg, value, send.table))
+                continue;
+            if (arg == "--tick") {
+                send.ticks.push_back(parse_index(value, tp_row_count - 1, "--tick"));
+            } else if (arg == "--log") {
+                if (send.log || value.empty())
+                    throw UsageError("--log needs one path");
+                send.log = value;
+            } else {
+                if (choice_given)
+                    throw UsageError("--choice given twice");
+                send.choice = parse_choice(value);
+                choice_given = true;
+            }
+        }
+    }
+    if (send.ports.empty())
+        throw UsageError("send needs at least one PORT");
+    if (choice_given == send.all)
+        throw UsageError("send needs either --choice K or --all");
+    if (send.all && !send.ticks.empty())
+        throw UsageError("--tick goes with --choice, not with --all");
+    return send;
 }
 
 } // namespace tervalink::frames_tool

@@ -48,6 +48,18 @@ Assignment parse_assignment(std::string_view name_and_text);
 PlanArguments parse_plan_arguments(std::span<const std::string> args);
 TableArguments parse_check_arguments(std::span<const std::string> args);
 DecodeArguments parse_decode_arguments(std::span<const std::string> args);
+struct SendArguments {
+    std::vector<std::string> ports; // "COM n" or device paths, in the order given
+    TableArguments table;
+    bool all = false;
+    int choice = no_choice;
+    std::vector<int> ticks;
+    std::optional<std::string> log;
+    bool quiet = false;
+};
+
+SendArguments parse_send_arguments(std::span<const std::string> args);
+
 // The one PORT that monitor listens on.
 std::string parse_monitor_arguments(std::span<const std::string> args);
 

@@ -9,6 +9,7 @@
 #include "exit_codes.h"
 #include "monitor.h"
 #include "plan.h"
+#include "send.h"
 #include "tervalink_version.h"
 
 namespace tervalink::frames_tool {
@@ -36,6 +37,8 @@ int run_subcommand(std::span<const std::string> args, std::istream& in, std::ost
         return run_plan(parse_plan_arguments(rest), out, err);
     if (command == "check")
         return run_check(parse_check_arguments(rest), out, err);
+    if (command == "send")
+        return run_send(parse_send_arguments(rest), out, err);
     if (command == "decode")
         return run_decode(parse_decode_arguments(rest), in, out, err);
     if (command == "monitor")

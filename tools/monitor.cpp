@@ -12,10 +12,10 @@
 #include <QElapsedTimer>
 #include <QSerialPort>
 
-#include "device_naming.h"
 #include "exit_codes.h"
 #include "failure.h"
 #include "frame_decoder.h"
+#include "port_argument.h"
 #include "serial_line.h"
 #include "serial_port_open.h"
 
@@ -47,33 +47,6 @@ public:
 private:
     void (*previous_)(int) = nullptr;
 };
-
-struct MonitoredPort {
-    std::string device_path;
-    std::string label;
-};
-
-std::optional<MonitoredPort> monitored_port(const std::string& port)
-{
-    if (port.starts_with("/"))
-        return MonitoredPort{port, port};
-    if (!port.starts_with("COM "))
-        return std::nullopt;
-    const std::int16_t number = port_number_from_text(port);
-    const std::string path = device_path_for_port(number);
-    return MonitoredPort{path, port_label(number, path)};
-}
-
-// The serial port needs Qt's event machinery even though the monitor never runs an event loop.
-std::unique_ptr<QCoreApplication> ensure_application()
-{
-    if (QCoreApplication::instance())
-        return nullptr;
-    static int argc = 1;
-    static char name[] = "tervalink-frames";
-    static char* argv[] = {name, nullptr};
-    return std::make_unique<QCoreApplication>(argc, argv);
-}
 
 class FramePrinter {
 public:
@@ -145,16 +118,11 @@ std::string line_failure(const QSerialPort& port)
 int run_monitor(const std::string& port_text, std::ostream& out, std::ostream& err)
 {
     const auto application = ensure_application();
-    std::optional<MonitoredPort> port;
+    std::optional<PortArgument> port;
     try {
-        port = monitored_port(port_text);
-    } catch (const Failure& failure) {
+        port = resolve_port(port_text);
+    } catch (const std::exception& failure) {
         err << failure.what() << '\n';
-        return exit_bad_arguments;
-    }
-    if (!port) {
-        err << "PORT must be \"COM n\" as in the port box (e.g. \"COM 100\") or a device path "
-               "such as /dev/ttyUSB0\n";
         return exit_bad_arguments;
     }
     std::unique_ptr<QSerialPort> serial;

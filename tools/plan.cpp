@@ -37,16 +37,6 @@ private:
     std::string& message_;
 };
 
-void prepare_selection(const PlanArguments& args, SatelliteTable& table)
-{
-    if (args.choice != no_choice)
-        table.set_option(args.choice);
-    for (int index : args.ticks) {
-        table.set_ticked(index, true);
-        table.tick_changed(index);
-    }
-}
-
 int report(const PlanResult& result, std::ostream& out, std::ostream& err)
 {
     switch (result.outcome) {
@@ -104,7 +94,7 @@ int run_plan(const PlanArguments& args, std::ostream& out, std::ostream& err)
         return exit_input_unreadable;
     }
     apply_assignments(args.table, table);
-    prepare_selection(args, table);
+    select_and_tick(table, args.choice, args.ticks);
     return report(plan_update(table), out, err);
 }
 

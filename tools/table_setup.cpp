@@ -14,4 +14,14 @@ void apply_assignments(const TableArguments& args, SatelliteTable& table)
         table.set_text(assignment.field, assignment.index, assignment.text);
 }
 
+void select_and_tick(SatelliteTable& table, int choice, const std::vector<int>& ticks)
+{
+    if (choice != no_choice)
+        table.set_option(choice);
+    for (int index : ticks) {
+        table.set_ticked(index, true);
+        table.tick_changed(index);
+    }
+}
+
 } // namespace tervalink::frames_tool

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "arguments.h"
 #include "data_file.h"
 #include "satellite_table.h"
@@ -11,5 +13,8 @@ void import_given_file(const TableArguments& args, ImportBuffers& buffers, Satel
 
 // Each --set in order, as an assignment that keeps the field's length limit.
 void apply_assignments(const TableArguments& args, SatelliteTable& table);
+
+// Clicks the option of `choice` (none for no_choice), then ticks each row as a user would.
+void select_and_tick(SatelliteTable& table, int choice, const std::vector<int>& ticks);
 
 } // namespace tervalink::frames_tool

@@ -1,0 +1,265 @@
+#include "send.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <cstdio>
+#include <ctime>
+
+#include <pthread.h>
+
+#include <QCoreApplication>
+
+#include "exit_codes.h"
+#include "failure.h"
+#include "port_argument.h"
+#include "send_batch.h"
+#include "send_line.h"
+#include "table_setup.h"
+
+namespace tervalink::frames_tool {
+namespace {
+
+// SIGINT and SIGTERM are held for the calling thread and every sending thread it starts, and
+// taken by sigtimedwait between progress reports: a signal can never land inside a write.
+class HeldSignals {
+public:
+    HeldSignals()
+    {
+        sigemptyset(&set_);
+        sigaddset(&set_, SIGINT);
+        sigaddset(&set_, SIGTERM);
+        ::pthread_sigmask(SIG_BLOCK, &set_, &previous_);
+    }
+    ~HeldSignals() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    HeldSignals(const HeldSignals&) = delete;
+    HeldSignals& operator=(const HeldSignals&) = delete;
+
+    // The signal that came within `wait`, or 0.
+    int take(std::chrono::milliseconds wait) const
+    {
+        const timespec timeout{static_cast<time_t>(wait.count() / 1000),
+                               static_cast<long>(wait.count() % 1000 * 1000000)};
+        const int signal = ::sigtimedwait(&set_, nullptr, &timeout);
+        return signal > 0 ? signal : 0;
+    }
+
+private:
+    sigset_t set_{};
+    sigset_t previous_{};
+};
+
+std::string duration_text(std::int64_t ticks)
+{
+    const std::int64_t seconds = (ticks + 99) / 100;
+    return (seconds >= 60 ? std::to_string(seconds / 60) + " min " : "") +
+           std::to_string(seconds % 60) + " s";
+}
+
+std::int64_t batch_ticks(const Batch& batch)
+{
+    std::int64_t ticks = 0;
+    for (const BatchUpdate& update : batch.updates)
+        ticks += total_ticks(update.transmission);
+    return ticks;
+}
+
+// Opens every port as CONNECT does; on the first failure none stays open.
+bool open_all(std::vector<std::unique_ptr<SendLine>>& lines, std::ostream& err)
+{
+    for (auto& line : lines) {
+        try {
+            const PortArgument port = resolve_port(line->port_text());
+            line->set_label(port.label);
+            line->serial().open_path(port.device_path, port.label);
+        } catch (const std::exception& failure) {
+            err << failure.what() << "; nothing was sent\n";
+            for (auto& opened : lines)
+                opened->serial().close();
+            return false;
+        }
+    }
+    return true;
+}
+
+class ProgressDisplay {
+public:
+    ProgressDisplay(std::ostream& out, std::ostream& err, const Batch& batch, bool terminal,
+                    bool quiet)
+        : out_(out), err_(err), batch_(batch), terminal_(terminal), quiet_(quiet),
+          total_ticks_(batch_ticks(batch))
+    {
+    }
+
+    void show(std::vector<std::unique_ptr<SendLine>>& lines)
+    {
+        for (auto& line : lines) {
+            const LineState state = line->state();
+            if (state.failure && !reported_failure(*line)) {
+                failures_shown_.push_back(line.get());
+                if (!stopping)
+                    err_ << *state.failure << '\n';
+            }
+            for (const std::string& done : line->take_completed())
+                if (!quiet_ && !terminal_)
+                    out_ << done << '\n';
+        }
+        if (!quiet_ && terminal_)
+            redraw(lines);
+        out_.flush();
+    }
+
+    bool stopping = false;
+
+private:
+    bool reported_failure(const SendLine& line) const
+    {
+        return std::find(failures_shown_.begin(), failures_shown_.end(), &line) !=
+               failures_shown_.end();
+    }
+
+    void redraw(std::vector<std::unique_ptr<SendLine>>& lines)
+    {
+        if (drawn_)
+            out_ << "\x1b[" << lines.size() << 'A';
+        drawn_ = true;
+        for (auto& line : lines) {
+            const LineState state = line->state();
+            out_ << "\r\x1b[K" << line->label() << "  ";
+            if (state.ended)
+                out_ << (state.failure ? "ended" : "completed");
+            else
+                out_ << position_text(batch_, state) << ", "
+                     << state.ticks_done * 100 / std::max<std::int64_t>(1, total_ticks_) << " %, "
+                     << duration_text(total_ticks_ - state.ticks_done) << " left";
+            out_ << '\n';
+        }
+    }
+
+    std::ostream& out_;
+    std::ostream& err_;
+    const Batch& batch_;
+    bool terminal_;
+    bool quiet_;
+    std::int64_t total_ticks_;
+    bool drawn_ = false;
+    std::vector<const SendLine*> failures_shown_;
+};
+
+bool all_ended(const std::vector<std::unique_ptr<SendLine>>& lines)
+{
+    for (const auto& line : lines)
+        if (!line->state().ended)
+            return false;
+    return true;
+}
+
+std::string signal_name(int signal) { return signal == SIGINT ? "SIGINT" : "SIGTERM"; }
+
+// One line per port: what it sent and how it ended.
+bool summarise(const std::vector<std::unique_ptr<SendLine>>& lines, const Batch& batch,
+               int signal, std::ostream& out)
+{
+    bool any_failed = false;
+    for (const auto& line : lines) {
+        const LineState state = line->state();
+        const std::string sent = counted(state.frames, "frame");
+        out << line->label() << ": ";
+        if (!state.failure) {
+            out << "completed, " << counted(batch.updates.size(), "update") << ", " << sent << '\n';
+            continue;
+        }
+        const bool stopped = signal != 0 && *state.failure == "Stopped by " + signal_name(signal);
+        out << (stopped ? "stopped by " + signal_name(signal) : "failed") << " in "
+            << position_text(batch, state) << " after " << sent;
+        if (!stopped) {
+            any_failed = true;
+            out << ": " << *state.failure;
+        }
+        out << '\n';
+    }
+    return any_failed;
+}
+
+Batch build_batch(const SendArguments& args, SatelliteTable& table)
+{
+    if (args.all)
+        return whole_table(table);
+    select_and_tick(table, args.choice, args.ticks);
+    return selected_update(table);
+}
+
+} // namespace
+
+int run_send(const SendArguments& args, std::ostream& out, std::ostream& err,
+             const SendEnvironment& environment)
+{
+    SatelliteTable table;
+    ImportBuffers buffers;
+    try {
+        import_given_file(args.table, buffers, table);
+    } catch (const Failure& failure) {
+        err << failure.what() << '\n';
+        return exit_input_unreadable;
+    }
+    apply_assignments(args.table, table);
+    const Batch batch = build_batch(args, table);
+    if (!batch.failure.empty()) {
+        err << batch.failure << '\n';
+        return exit_failure;
+    }
+    for (const std::string& refusal : batch.refusals)
+        out << refusal << '\n';
+    if (!batch.refusals.empty())
+        return exit_refused;
+    if (batch.updates.empty()) {
+        out << "Nothing to send: no slot holds data and the auto symbol rates are not all filled\n";
+        return exit_refused;
+    }
+
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> log_file(nullptr, std::fclose);
+    std::optional<FrameLog> log;
+    if (args.log) {
+        log_file.reset(std::fopen(args.log->c_str(), "w"));
+        if (!log_file) {
+            err << "Cannot write the log " << *args.log << ": " << std::strerror(errno) << '\n';
+            return exit_internal_error;
+        }
+        log.emplace(log_file.get());
+    }
+    const auto application = ensure_application();
+    std::vector<std::unique_ptr<SendLine>> lines;
+    for (const std::string& port : args.ports)
+        lines.push_back(std::make_unique<SendLine>(port, batch, log ? &*log : nullptr));
+    if (!open_all(lines, err))
+        return exit_failure;
+
+    if (!args.quiet)
+        out << batch_summary(batch) << '\n' << std::flush;
+    const HeldSignals held_signals;
+    for (auto& line : lines)
+        line->start(environment.make_clock(), environment.priority);
+    ProgressDisplay display(out, err, batch, environment.terminal, args.quiet);
+    int signal = 0;
+    while (!all_ended(lines)) {
+        display.show(lines);
+        signal = held_signals.take(environment.refresh);
+        if (signal != 0) {
+            display.stopping = true;
+            for (auto& line : lines)
+                line->stop("Stopped by " + signal_name(signal));
+        }
+    }
+    for (auto& line : lines) {
+        line->join();
+        line->serial().close();
+    }
+    display.show(lines);
+    const bool any_failed = summarise(lines, batch, signal, out);
+    if (signal != 0)
+        return 128 + signal;
+    return any_failed ? exit_failure : exit_done;
+}
+
+} // namespace tervalink::frames_tool

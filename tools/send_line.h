@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdio>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "send_batch.h"
+#include "serial_line.h"
+#include "transmitter.h"
+
+namespace tervalink::frames_tool {
+
+// The frames log of a send run: "ms,port,kind,bytes", one line per frame, flushed at once.
+class FrameLog {
+public:
+    explicit FrameLog(std::FILE* file) : file_(file) {}
+    void write(double ms, const std::string& port, const TransmissionStep& step);
+
+private:
+    std::mutex mutex_;
+    std::FILE* file_;
+};
+
+// Where one line's transmission stands, as the sending thread reports it.
+struct LineState {
+    std::size_t update = 0;     // index of the running update
+    std::size_t step = 0;       // steps written in it
+    std::int64_t ticks_done = 0; // of the whole batch, up to the last frame written
+    std::size_t frames = 0;
+    bool ended = false;
+    std::optional<std::string> failure;
+};
+
+// One port of a send run: its line, clock and sender, and what it has reported.
+class SendLine : public TransmissionListener {
+public:
+    SendLine(std::string port_text, const Batch& batch, FrameLog* log);
+
+    const std::string& port_text() const { return port_text_; }
+    SerialLine& serial() { return serial_; }
+    const std::string& label() const { return label_; }
+    void set_label(std::string label) { label_ = std::move(label); }
+    void start(std::unique_ptr<TransmissionClock> clock, SendingPriority priority);
+    void stop(const std::string& description) { sender_.stop(description); }
+    void join() { sender_.join(); }
+
+    LineState state() const;
+    // Lines for repetitions completed since the last call: "COM 107: update 2 of 14, ...".
+    std::deque<std::string> take_completed();
+
+private:
+    void update_started(std::size_t index) override;
+    void frame_written(const TransmissionStep& step, TransmissionClock::Time at) override;
+    void progress(int value) override;
+    void finished() override;
+    void failed(const std::string& description) override;
+
+    std::string port_text_;
+    std::string label_;
+    const Batch& batch_;
+    FrameLog* log_;
+    SerialLine serial_;
+    std::unique_ptr<TransmissionClock> clock_;
+    TransmissionClock::Time origin_{};
+    Sender sender_;
+    mutable std::mutex mutex_;
+    LineState state_;
+    std::deque<std::string> completed_;
+};
+
+// "update 2 of 14, ASTRA 3 TP2, repetition 7 of 15" for the step a line has reached.
+std::string position_text(const Batch& batch, const LineState& state);
+
+} // namespace tervalink::frames_tool
