@@ -3,6 +3,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
+#include <chrono>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
@@ -11,6 +13,8 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "far_end.h"
 
 extern char** environ;
 
@@ -268,6 +272,51 @@ TEST(Decode, ReadsACaptureFileWithStrayBytesAndACutOffTail)
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(lines(run.out),
               (Lines{"stray bytes (2): 00 0D", "TP truncated, 3 of 15 bytes: 23 53 03"}));
+}
+
+} // namespace
+} // namespace tervalink
+
+namespace tervalink {
+namespace {
+
+// The one send at the machine's own clock: an AUTO SYMBOL update through a pseudo-terminal, as a
+// technician runs it with its output going to a file. The pause bounds allow for a loaded CI
+// machine and for the far end's own reading delay.
+TEST(Send, AutoSymbolThroughAPseudoTerminalAtTheRealClock)
+{
+    test::FarEnd far_end;
+    Args args{"send", far_end.slave_path(), "--choice", "13"};
+    const std::array<const char*, 10> rates{"27500", "22000", "30000", "29900", "27000",
+                                            "28000", "25000", "23000", "6111",  "5000"};
+    for (std::size_t k = 0; k < rates.size(); ++k)
+        args.insert(args.end(), {"--set", "auto:" + std::to_string(k) + "=" + rates[k]});
+    const auto run = run_tool(args);
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string port = far_end.slave_path();
+    EXPECT_EQ(lines(run.out),
+              (Lines{"1 update, AUTO SYMBOL: 21 s",
+                     port + ": update 1 of 1, AUTO SYMBOL, repetition 1 of 5 sent",
+                     port + ": update 1 of 1, AUTO SYMBOL, repetition 2 of 5 sent",
+                     port + ": update 1 of 1, AUTO SYMBOL, repetition 3 of 5 sent",
+                     port + ": update 1 of 1, AUTO SYMBOL, repetition 4 of 5 sent",
+                     port + ": update 1 of 1, AUTO SYMBOL, repetition 5 of 5 sent",
+                     port + ": completed, 1 update, 10 frames"}));
+    const std::vector<std::uint8_t> received = far_end.bytes();
+    ASSERT_EQ(received.size(), 240u);
+    EXPECT_EQ(std::vector<std::uint8_t>(received.begin() + 24, received.begin() + 48),
+              (std::vector<std::uint8_t>{0x23, 0x42, 0x14, 0x37, 0xF0, 0x55, 0x30, 0x75,
+                                         0xCC, 0x74, 0x78, 0x69, 0x60, 0x6D, 0xA8, 0x61,
+                                         0xD8, 0x59, 0xDF, 0x17, 0x88, 0x13, 0x7C, 0x2A}));
+    const std::vector<int> ticks{150, 220, 150, 240, 150, 260, 150, 280, 150};
+    const auto arrivals = far_end.frame_arrivals(24);
+    for (std::size_t i = 0; i < ticks.size(); ++i) {
+        const double pause_ms =
+            std::chrono::duration<double, std::milli>(arrivals[i + 1] - arrivals[i]).count();
+        EXPECT_GE(pause_ms, ticks[i] * 10.0 - 3.0) << "pause " << i;
+        EXPECT_LE(pause_ms, ticks[i] * 10.0 + 40.0) << "pause " << i;
+    }
 }
 
 } // namespace
