@@ -1,7 +1,9 @@
 #include "frames_tool.h"
 
 #include <algorithm>
-#include <ostream>
+#include <iostream>
+
+#include <unistd.h>
 
 #include "arguments.h"
 #include "check.h"
@@ -37,8 +39,11 @@ int run_subcommand(std::span<const std::string> args, std::istream& in, std::ost
         return run_plan(parse_plan_arguments(rest), out, err);
     if (command == "check")
         return run_check(parse_check_arguments(rest), out, err);
-    if (command == "send")
-        return run_send(parse_send_arguments(rest), out, err);
+    if (command == "send") {
+        SendEnvironment environment;
+        environment.terminal = &out == &std::cout && ::isatty(STDOUT_FILENO) == 1;
+        return run_send(parse_send_arguments(rest), out, err, environment);
+    }
     if (command == "decode")
         return run_decode(parse_decode_arguments(rest), in, out, err);
     if (command == "monitor")

@@ -62,7 +62,8 @@ void SendLine::frame_written(const TransmissionStep& step, TransmissionClock::Ti
     const std::lock_guard lock(mutex_);
     ++state_.step;
     ++state_.frames;
-    state_.ticks_done += step.pause_ticks;
+    state_.ticks_done += pause_before_;
+    pause_before_ = step.pause_ticks;
 }
 
 void SendLine::progress(int)

@@ -27,7 +27,7 @@ private:
 struct LineState {
     std::size_t update = 0;     // index of the running update
     std::size_t step = 0;       // steps written in it
-    std::int64_t ticks_done = 0; // of the whole batch, up to the last frame written
+    std::int64_t ticks_done = 0; // of the whole batch, when the last frame was written
     std::size_t frames = 0;
     bool ended = false;
     std::optional<std::string> failure;
@@ -67,6 +67,7 @@ private:
     Sender sender_;
     mutable std::mutex mutex_;
     LineState state_;
+    std::int16_t pause_before_ = 0; // the pause after the last frame, still running
     std::deque<std::string> completed_;
 };
 

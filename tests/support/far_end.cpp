@@ -28,6 +28,12 @@ void FarEnd::read_until_stopped()
         pollfd readable{pty_.master_fd(), POLLIN, 0};
         if (::poll(&readable, 1, 50) <= 0)
             continue;
+        // With no program holding the slave, the master reports a hang-up at once: wait for
+        // the program to open it instead of spinning.
+        if ((readable.revents & POLLIN) == 0) {
+            ::poll(nullptr, 0, 5);
+            continue;
+        }
         const auto arrived = Clock::now();
         const std::vector<std::uint8_t> fresh = pty_.read_available();
         {
