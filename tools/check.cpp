@@ -11,16 +11,10 @@ namespace tervalink::frames_tool {
 
 int run_check(const TableArguments& args, std::ostream& out, std::ostream& err)
 {
-    SatelliteTable table;
-    ImportBuffers buffers;
-    try {
-        import_given_file(args, buffers, table);
-    } catch (const Failure& failure) {
-        err << failure.what() << '\n';
+    std::optional<SatelliteTable> table = build_table(args, err);
+    if (!table)
         return exit_input_unreadable;
-    }
-    apply_assignments(args, table);
-    const CheckDataResult result = check_data(table);
+    const CheckDataResult result = check_data(*table);
     for (const std::string& line : result.lines)
         out << line << '\n';
     if (!result.failure)

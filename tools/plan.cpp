@@ -69,7 +69,9 @@ PlanResult plan_update(const SatelliteTable& table)
     VirtualClock clock;
     RecordingSink sink(clock, result.frames);
     RecordingView view(result.message);
-    Updater updater(table, image, sink, clock, view, [](const std::function<void()>& report) { report(); });
+    // The reports are taken on the sending thread as they come; nothing else runs meanwhile.
+    const auto at_once = [](const std::function<void()>& report) { report(); };
+    Updater updater(table, image, sink, clock, view, at_once);
     result.outcome = updater.run();
     updater.wait_until_sent();
     if (result.outcome == UpdateOutcome::started)
@@ -85,17 +87,11 @@ std::string plan_line(const PlannedFrame& frame)
 
 int run_plan(const PlanArguments& args, std::ostream& out, std::ostream& err)
 {
-    SatelliteTable table;
-    ImportBuffers buffers;
-    try {
-        import_given_file(args.table, buffers, table);
-    } catch (const Failure& failure) {
-        err << failure.what() << '\n';
+    std::optional<SatelliteTable> table = build_table(args.table, err);
+    if (!table)
         return exit_input_unreadable;
-    }
-    apply_assignments(args.table, table);
-    select_and_tick(table, args.choice, args.ticks);
-    return report(plan_update(table), out, err);
+    select_and_tick(*table, args.choice, args.ticks);
+    return report(plan_update(*table), out, err);
 }
 
 } // namespace tervalink::frames_tool

@@ -195,16 +195,10 @@ Batch build_batch(const SendArguments& args, SatelliteTable& table)
 int run_send(const SendArguments& args, std::ostream& out, std::ostream& err,
              const SendEnvironment& environment)
 {
-    SatelliteTable table;
-    ImportBuffers buffers;
-    try {
-        import_given_file(args.table, buffers, table);
-    } catch (const Failure& failure) {
-        err << failure.what() << '\n';
+    std::optional<SatelliteTable> table = build_table(args.table, err);
+    if (!table)
         return exit_input_unreadable;
-    }
-    apply_assignments(args.table, table);
-    const Batch batch = build_batch(args, table);
+    const Batch batch = build_batch(args, *table);
     if (!batch.failure.empty()) {
         err << batch.failure << '\n';
         return exit_failure;

@@ -1,5 +1,7 @@
 #include "table_setup.h"
 
+#include "failure.h"
+
 namespace tervalink::frames_tool {
 
 void import_given_file(const TableArguments& args, ImportBuffers& buffers, SatelliteTable& table)
@@ -12,6 +14,20 @@ void apply_assignments(const TableArguments& args, SatelliteTable& table)
 {
     for (const Assignment& assignment : args.assignments)
         table.set_text(assignment.field, assignment.index, assignment.text);
+}
+
+std::optional<SatelliteTable> build_table(const TableArguments& args, std::ostream& err)
+{
+    SatelliteTable table;
+    ImportBuffers buffers;
+    try {
+        import_given_file(args, buffers, table);
+    } catch (const Failure& failure) {
+        err << failure.what() << '\n';
+        return std::nullopt;
+    }
+    apply_assignments(args, table);
+    return table;
 }
 
 void select_and_tick(SatelliteTable& table, int choice, const std::vector<int>& ticks)
