@@ -143,6 +143,8 @@ std::vector<StreamCase> stream_cases()
          bytes({"23 53 03 01 82 00 01 00 02 2E 6C 6B AA 2A", hotbird_tp2}),
          {{0, "TP truncated, 14 of 15 bytes: 23 53 03 01 82 00 01 00 02 2E 6C 6B AA 2A"},
           {14, tp2_line}}},
+        {"frame_cut_right_after_its_type_letter", bytes({"23 53", hotbird_tp2}),
+         {{0, "TP truncated, 2 of 15 bytes: 23 53"}, {2, tp2_line}}},
         {"lost_end_marker_resynchronises_at_the_last_byte",
          bytes({"23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AA", hotbird_tp2}),
          {{0, "TP truncated, 14 of 15 bytes: 23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AA"},
