@@ -254,17 +254,19 @@ TEST_F(DataFileImport, LineWithoutItsCommasFailsAndLeavesTheTableAlone)
     }
 }
 
-TEST_F(DataFileImport, EveryLineBreakStyleGivesTheSameTable)
+// CR, LF and CR LF each end a line, and a line, a field or a CR LF pair may be cut anywhere
+// between two reads.
+TEST(DataFileReader, EveryLineBreakStyleAndEveryCutGiveTheSameBuffers)
 {
     const auto lines = file_lines(41);
     std::string mixed;
     for (std::size_t n = 0; n < lines.size(); ++n)
         mixed += lines[n] + std::array{"\n", "\r", "\r\n"}[n % 3];
     const std::string lf = join(lines, "\n");
-    const std::string empty_line_2 = "line 2: expected 5 commas, found 0 (the line is empty)";
+    const std::string empty_line_2 = "b.csv, line 2: expected 5 commas, found 0 (the line is empty)";
     const struct {
         std::string text;
-        std::string failure; // after "<path>, "; empty when the import succeeds
+        std::string failure; // empty when the read succeeds
     } cases[] = {
         {lf, ""},
         {join(lines, "\r"), ""},
@@ -275,38 +277,22 @@ TEST_F(DataFileImport, EveryLineBreakStyleGivesTheSameTable)
         {join(lines, "\r\r\n"), empty_line_2},
     };
     for (const auto& c : cases) {
-        buffers_ = ImportBuffers();
-        table_ = SatelliteTable();
-        const auto path = write("breaks.csv", c.text);
-        EXPECT_EQ(import_path(path), c.failure.empty() ? "" : path + ", " + c.failure);
-        if (!c.failure.empty())
-            continue;
-        EXPECT_EQ(row(0), (Texts{"101", "1", "11001", "27001", "H"}));
-        EXPECT_EQ(row(38), (Texts{"-", "39", "11039", "27039", "H"}));
-        EXPECT_EQ(table_.auto_rate(9), "21009");
-    }
-}
-
-// A line, a field or a CR LF pair may be cut anywhere between two reads.
-TEST(DataFileReader, PiecesOfAnySizeGiveTheSameBuffers)
-{
-    std::vector<std::string> lines = file_lines(42);
-    lines[40] = "1,2,3,4,5,6,7,8,9,1,000000";
-    std::string text;
-    for (std::size_t n = 0; n < lines.size(); ++n)
-        text += lines[n] + (n % 2 ? "\r\n" : "\r");
-
-    ImportBuffers whole;
-    DataFileReader whole_reader("whole", whole);
-    ASSERT_EQ(read_in_pieces(whole_reader, text, text.size()), "");
-    EXPECT_EQ(whole.file_auto_rates[9], "22009");
-    for (std::size_t piece : {1u, 2u, 3u, 7u, 16u, 17u, 33u}) {
-        ImportBuffers pieces;
-        DataFileReader reader("pieces", pieces);
-        ASSERT_EQ(read_in_pieces(reader, text, piece), "");
-        EXPECT_EQ(pieces.file_tp_records, whole.file_tp_records) << piece;
-        EXPECT_EQ(pieces.file_auto_rates, whole.file_auto_rates) << piece;
-        EXPECT_EQ(reader.line_number(), whole_reader.line_number()) << piece;
+        for (std::size_t piece : {c.text.size(), std::size_t{1}, std::size_t{2}, std::size_t{7},
+                                  std::size_t{33}}) {
+            ImportBuffers buffers;
+            DataFileReader reader("b.csv", buffers);
+            ASSERT_EQ(read_in_pieces(reader, c.text, piece), c.failure) << piece;
+            if (!c.failure.empty())
+                continue;
+            const auto& first = buffers.file_tp_records[0];
+            const auto& last = buffers.file_tp_records[38];
+            EXPECT_EQ(Texts(first.begin(), first.end()),
+                      (Texts{"S0", "101", "1", "11001", "27001", "1"}));
+            EXPECT_EQ(Texts(last.begin(), last.end()),
+                      (Texts{"S12", "139", "39", "11039", "27039", "1"}));
+            EXPECT_EQ(buffers.file_auto_rates[9], "21009");
+            EXPECT_EQ(reader.line_number(), 42U);
+        }
     }
 }
 
