@@ -3,6 +3,7 @@
 #include "data_file_reader.h"
 #include "data_file_source.h"
 #include "failure.h"
+#include "polarisation.h"
 #include "satellite_table.h"
 
 #include <memory>
@@ -52,7 +53,7 @@ void apply_import(const ImportBuffers& buffers, SatelliteTable& table)
         table.set_text(Field::nid, i, record[2]);
         table.set_text(Field::freq, i, record[3]);
         table.set_text(Field::symb, i, record[4]);
-        table.set_text(Field::pol, i, record[5] == "1" ? "H" : "V");
+        table.set_text(Field::pol, i, imported_polarisation(record[5]));
     }
     for (int k = 0; k < auto_rate_count; ++k)
         table.set_text(Field::auto_rate, k, buffers.file_auto_rates[static_cast<std::size_t>(k)]);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "data_file.h"
+#include "field_limits.h"
+#include "polarisation.h"
 
 #include <array>
 #include <cstddef>
@@ -15,9 +17,16 @@ inline constexpr int tp_field_count = 6;
 inline constexpr int auto_field_count = 10;
 
 // How many bytes of each field the reader keeps: what the table's length limits let through
-// (one byte is one character in a data file). Field 1 of a TP line is never used.
-inline constexpr std::array<std::size_t, tp_field_count> tp_field_keep{8, 4, 5, 5, 5, 1};
-inline constexpr std::size_t auto_field_keep = 5;
+// (one byte is one character in a data file), and of the flag only its one character. Field 1 of
+// a TP line is never used.
+inline constexpr std::array<std::size_t, tp_field_count> tp_field_keep{
+    8,
+    field_limit(Field::position),
+    field_limit(Field::nid),
+    field_limit(Field::freq),
+    field_limit(Field::symb),
+    polarisation_flag_length};
+inline constexpr std::size_t auto_field_keep = field_limit(Field::auto_rate);
 
 // Splits data file bytes into lines and fields while they arrive, in pieces of any size, and
 // stores the fields into the import buffers. Memory stays the same however long a line or the

@@ -4,7 +4,8 @@
 #include <array>
 #include <optional>
 
-#include "frames.h"
+#include "frame_layout.h"
+#include "polarisation.h"
 #include "satellite_table.h"
 
 namespace tervalink {
@@ -17,7 +18,7 @@ bool is_frame_type(std::uint8_t byte) { return byte == tp_type || byte == autosy
 
 std::size_t frame_length(std::uint8_t type)
 {
-    return type == tp_type ? std::tuple_size_v<TpPacket> : std::tuple_size_v<AutosymPacket>;
+    return type == tp_type ? tp_length : autosym_length;
 }
 
 // How many bytes from data[0] (a start marker followed by a type letter) make the frame, or
@@ -25,13 +26,13 @@ std::size_t frame_length(std::uint8_t type)
 // past the frame's nominal length, so it comes out the same however the stream was fed.
 std::optional<std::size_t> frame_extent(std::span<const std::uint8_t> data, bool at_end)
 {
-    const std::size_t length = frame_length(data[1]);
+    const std::size_t length = frame_length(data[type_at]);
     if (data.size() >= length && data[length - 1] == end_marker)
         return length;
     if (data.size() < length && !at_end)
         return std::nullopt;
     const std::size_t scanned = std::min(data.size(), length);
-    for (std::size_t p = 2; p < scanned; ++p) {
+    for (std::size_t p = payload_at; p < scanned; ++p) {
         if (data[p] != start_marker)
             continue;
         // A start marker as the very last byte of the stream proves nothing: it stays in the frame.
@@ -40,7 +41,7 @@ std::optional<std::size_t> frame_extent(std::span<const std::uint8_t> data, bool
                 continue;
             return std::nullopt;
         }
-        if (is_frame_type(data[p + 1]))
+        if (is_frame_type(data[p + type_at]))
             return p;
     }
     return scanned;
@@ -48,25 +49,16 @@ std::optional<std::size_t> frame_extent(std::span<const std::uint8_t> data, bool
 
 bool carries_tag(std::span<const std::uint8_t> bytes)
 {
-    return bytes.size() >= 4 && bytes[2] == tag_first && bytes[3] == tag_second;
+    return bytes.size() > tag_at + 1 && bytes[tag_at] == tag_first && bytes[tag_at + 1] == tag_second;
 }
 
 FrameKind kind_of(std::span<const std::uint8_t> bytes)
 {
-    if (bytes.size() < 2)
+    if (bytes.size() <= type_at)
         return FrameKind::untyped;
-    if (bytes[1] == tp_type)
+    if (bytes[type_at] == tp_type)
         return carries_tag(bytes) ? FrameKind::tagged_tp : FrameKind::tp;
     return carries_tag(bytes) ? FrameKind::tagged_autosym : FrameKind::autosym;
-}
-
-// Exclusive or of everything between the type letter and the checksum byte.
-std::uint8_t computed_checksum(std::span<const std::uint8_t> frame)
-{
-    std::uint8_t sum = 0;
-    for (std::size_t i = 2; i + 2 < frame.size(); ++i)
-        sum ^= frame[i];
-    return sum;
 }
 
 DecodedFrame make_frame(std::span<const std::uint8_t> bytes, std::size_t offset)
@@ -75,9 +67,9 @@ DecodedFrame make_frame(std::span<const std::uint8_t> bytes, std::size_t offset)
     frame.kind = kind_of(bytes);
     frame.bytes.assign(bytes.begin(), bytes.end());
     frame.offset = offset;
-    frame.complete = bytes.size() >= 2 && bytes.size() == frame_length(bytes[1]);
+    frame.complete = bytes.size() > type_at && bytes.size() == frame_length(bytes[type_at]);
     if (frame.complete) {
-        frame.checksum_ok = computed_checksum(bytes) == bytes[bytes.size() - 2];
+        frame.checksum_ok = frame_checksum(bytes) == bytes[checksum_at(bytes.size())];
         frame.end_marker_ok = bytes.back() == end_marker;
     }
     return frame;
@@ -112,12 +104,12 @@ void FrameDecoder::split(bool at_end, std::vector<DecodedFrame>& out)
             take_stray_byte(out);
             continue;
         }
-        if (data.size() < 2) {
+        if (data.size() <= type_at) {
             if (at_end)
                 take_frame(1, out);
             return;
         }
-        if (!is_frame_type(data[1])) {
+        if (!is_frame_type(data[type_at])) {
             take_stray_byte(out);
             continue;
         }
@@ -178,8 +170,8 @@ unsigned value16(std::span<const std::uint8_t> frame, std::size_t low)
 
 std::string slot_and_row(std::span<const std::uint8_t> frame)
 {
-    const int slot = frame[2];
-    const int row = frame[3];
+    const int slot = frame[tp_slot_at];
+    const int row = frame[tp_row_at];
     if (slot < slot_count && row < rows_per_slot)
         return " " + std::string(choice_name(slot)) + " TP" + std::to_string(row + 1);
     return " slot " + std::to_string(slot) + " row " + std::to_string(row) + " (no such row)";
@@ -187,18 +179,19 @@ std::string slot_and_row(std::span<const std::uint8_t> frame)
 
 std::string polarisation(std::uint8_t byte)
 {
-    if (byte == 1)
+    if (byte == horizontal_byte)
         return "H";
-    if (byte == 0)
+    if (byte == vertical_byte)
         return "V";
     return "invalid (" + hex_bytes(std::span(&byte, 1)) + ")";
 }
 
 std::string tp_fields(std::span<const std::uint8_t> frame)
 {
-    return "position " + std::to_string(value16(frame, 4)) + ", NID " +
-           std::to_string(value16(frame, 6)) + ", FREQ " + std::to_string(value16(frame, 8)) +
-           ", SYMB " + std::to_string(value16(frame, 10)) + ", POL " + polarisation(frame[12]);
+    return "position " + std::to_string(value16(frame, tp_position_at)) + ", NID " +
+           std::to_string(value16(frame, tp_nid_at)) + ", FREQ " +
+           std::to_string(value16(frame, tp_freq_at)) + ", SYMB " +
+           std::to_string(value16(frame, tp_symb_at)) + ", POL " + polarisation(frame[tp_pol_at]);
 }
 
 // The tagged packet carries the tag pair where rate 0 would be, so only rates 1 to 9 are read.
@@ -207,7 +200,7 @@ std::string rates(std::span<const std::uint8_t> frame, bool tagged)
     const std::size_t first = tagged ? 1 : 0;
     std::string text = tagged ? "rates 1-9" : "rates 0-9";
     for (std::size_t k = first; k < auto_rate_count; ++k)
-        text += " " + std::to_string(value16(frame, 2 + 2 * k));
+        text += " " + std::to_string(value16(frame, autosym_rate_at(k)));
     return text;
 }
 
@@ -218,8 +211,8 @@ std::string integrity(const DecodedFrame& frame)
     if (frame.checksum_ok)
         text += "ok";
     else
-        text += "wrong (" + hex_bytes(bytes.subspan(bytes.size() - 2, 1)) + ", should be " +
-                hex_bytes(std::array{computed_checksum(bytes)}) + ")";
+        text += "wrong (" + hex_bytes(bytes.subspan(checksum_at(bytes.size()), 1)) +
+                ", should be " + hex_bytes(std::array{frame_checksum(bytes)}) + ")";
     text += ", end marker ";
     if (frame.end_marker_ok)
         text += "ok";
@@ -269,7 +262,7 @@ std::string describe_frame(const DecodedFrame& frame)
         return "truncated frame, type letter missing: " + hex;
     if (!checked.complete)
         return kind_name(checked.kind) + " truncated, " + count + " of " +
-               std::to_string(frame_length(checked.bytes[1])) + " bytes: " + hex;
+               std::to_string(frame_length(checked.bytes[type_at])) + " bytes: " + hex;
     return kind_name(checked.kind) + decoded_fields(checked) + "; " + integrity(checked);
 }
 

@@ -4,29 +4,20 @@
 
 #include "failure.h"
 #include "numbers.h"
+#include "polarisation.h"
 #include "satellite_table.h"
 
 namespace tervalink {
 namespace {
-
-template <std::size_t N>
-std::uint8_t xor_of(const std::array<std::uint8_t, N>& packet, std::size_t first, std::size_t last)
-{
-    std::uint8_t sum = 0;
-    for (std::size_t i = first; i <= last; ++i)
-        sum ^= packet[i];
-    return sum;
-}
 
 // A packet clashes when a "#" stands anywhere after the type byte (the antenna unit would take it
 // for the start of a frame) or the checksum reads as the end marker.
 template <std::size_t N>
 bool clashes(const std::array<std::uint8_t, N>& packet)
 {
-    constexpr std::size_t checksum = N - 2;
     const bool start_inside =
-        std::find(packet.begin() + 2, packet.end(), start_marker) != packet.end();
-    return start_inside || packet[checksum] == end_marker;
+        std::find(packet.begin() + payload_at, packet.end(), start_marker) != packet.end();
+    return start_inside || packet[checksum_at(N)] == end_marker;
 }
 
 template <std::size_t N>
@@ -38,13 +29,23 @@ void put_field(std::array<std::uint8_t, N>& packet, std::size_t at, std::string_
     packet[at + 1] = bytes[1];
 }
 
+// The start marker, the type letter, the checksum and the end marker around a filled payload.
+template <std::size_t N>
+void frame(std::array<std::uint8_t, N>& packet, std::uint8_t type)
+{
+    packet[0] = start_marker;
+    packet[type_at] = type;
+    packet[checksum_at(N)] = frame_checksum(packet);
+    packet[N - 1] = end_marker;
+}
+
 template <std::size_t N>
 std::array<std::uint8_t, N> tagged_copy(const std::array<std::uint8_t, N>& packet)
 {
     auto tagged = packet;
-    tagged[2] = tag_first;
-    tagged[3] = tag_second;
-    tagged[N - 2] = xor_of(tagged, 2, N - 3);
+    tagged[tag_at] = tag_first;
+    tagged[tag_at + 1] = tag_second;
+    tagged[checksum_at(N)] = frame_checksum(tagged);
     return tagged;
 }
 
@@ -77,17 +78,14 @@ TpPacket encode_tp_packet(int slot, int row, std::string_view position, std::str
                           std::string_view freq, std::string_view symb, std::string_view pol)
 {
     TpPacket packet{};
-    packet[0] = start_marker;
-    packet[1] = tp_type;
-    packet[2] = static_cast<std::uint8_t>(slot);
-    packet[3] = static_cast<std::uint8_t>(row);
-    put_field(packet, 4, position, position_label(slot));
-    put_field(packet, 6, nid, tp_field_label("NID", slot, row));
-    put_field(packet, 8, freq, tp_field_label("FREQ", slot, row));
-    put_field(packet, 10, symb, tp_field_label("SYMB", slot, row));
-    packet[12] = (pol == "H" || pol == "h") ? 1 : 0;
-    packet[13] = xor_of(packet, 2, 12);
-    packet[14] = end_marker;
+    packet[tp_slot_at] = static_cast<std::uint8_t>(slot);
+    packet[tp_row_at] = static_cast<std::uint8_t>(row);
+    put_field(packet, tp_position_at, position, position_label(slot));
+    put_field(packet, tp_nid_at, nid, tp_field_label("NID", slot, row));
+    put_field(packet, tp_freq_at, freq, tp_field_label("FREQ", slot, row));
+    put_field(packet, tp_symb_at, symb, tp_field_label("SYMB", slot, row));
+    packet[tp_pol_at] = polarisation_byte(pol);
+    frame(packet, tp_type);
     return packet;
 }
 
@@ -106,12 +104,9 @@ int make_tp_packet(const SatelliteTable& table, int slot, int row)
 AutosymPacket encode_autosym_packet(const AutosymTexts& rates)
 {
     AutosymPacket packet{};
-    packet[0] = start_marker;
-    packet[1] = autosym_type;
     for (std::size_t k = 0; k < rates.size(); ++k)
-        put_field(packet, 2 + 2 * k, rates[k], auto_rate_label(static_cast<int>(k)));
-    packet[22] = xor_of(packet, 2, 21);
-    packet[23] = end_marker;
+        put_field(packet, autosym_rate_at(k), rates[k], auto_rate_label(static_cast<int>(k)));
+    frame(packet, autosym_type);
     return packet;
 }
 

@@ -5,20 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include "frame_layout.h"
+
 namespace tervalink {
 
 class SatelliteTable;
 
-using TpPacket = std::array<std::uint8_t, 15>;
-using AutosymPacket = std::array<std::uint8_t, 24>;
+using TpPacket = std::array<std::uint8_t, tp_length>;
+using AutosymPacket = std::array<std::uint8_t, autosym_length>;
 using AutosymTexts = std::array<std::string_view, 10>;
-
-inline constexpr std::uint8_t start_marker = 0x23; // "#"
-inline constexpr std::uint8_t end_marker = 0x2A;   // "*"
-inline constexpr std::uint8_t tp_type = 0x53;      // "S"
-inline constexpr std::uint8_t autosym_type = 0x42; // "B"
-inline constexpr std::uint8_t tag_first = 20;
-inline constexpr std::uint8_t tag_second = 55;
 
 // The numeric value of the text rounded half to even, low byte first. A value outside 0..65535
 // throws Failure naming the field: "NID of ASTRA 3 TP2: 70000 does not fit 0..65535".

@@ -41,19 +41,6 @@ std::string_view default_position(int slot)
     return checked(default_positions, slot, "slot");
 }
 
-std::size_t field_limit(Field field)
-{
-    switch (field) {
-    case Field::position: return 4;
-    case Field::pol: return 1;
-    case Field::nid:
-    case Field::freq:
-    case Field::symb:
-    case Field::auto_rate: return 5;
-    }
-    return 0;
-}
-
 int field_count(Field field)
 {
     switch (field) {

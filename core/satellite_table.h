@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "field_limits.h"
+
 namespace tervalink {
 
 inline constexpr int slot_count = 13;
@@ -23,10 +25,6 @@ constexpr int row_of(int index) { return index / slot_count; }
 std::string_view choice_name(int choice);
 std::string_view default_position(int slot);
 
-// The editable texts of the table. Each has a length limit that holds for typing and for every
-// assignment alike.
-enum class Field { position, nid, freq, symb, pol, auto_rate };
-std::size_t field_limit(Field field);
 int field_count(Field field); // how many indices the field has: 13, 39 or 10
 
 // The one model of the window: positions, TP rows, the auto symbol-rate table, the single

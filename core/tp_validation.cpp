@@ -1,6 +1,7 @@
 #include "tp_validation.h"
 
 #include "numbers.h"
+#include "polarisation.h"
 #include "satellite_table.h"
 
 namespace tervalink {
@@ -29,7 +30,7 @@ int check_tp_fields(std::string_view nid, std::string_view freq, std::string_vie
     int code = 0;
     if (!is_numeric_text(nid) || !is_numeric_text(freq) || !is_numeric_text(symb))
         code = 2;
-    if (pol != "v" && pol != "V" && pol != "h" && pol != "H")
+    if (!is_valid_polarisation(pol))
         code = 3;
     const double position_value = numeric_value(position);
     if (position_value < 0 || position_value > 3599)

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <limits>
 
 #include "failure.h"
-#include "serial_line.h"
+#include "numbers.h"
+#include "text.h"
 
 namespace tervalink {
 
@@ -40,6 +42,13 @@ std::optional<int> parse_device_index(std::string_view digits)
     return index;
 }
 
+constexpr std::size_t prefix_characters = 4; // "COM "
+
+std::string quoted(std::string_view text)
+{
+    return "\"" + std::string(text) + "\"";
+}
+
 std::string no_port_description(std::int16_t port_number)
 {
     return "COM " + std::to_string(port_number) +
@@ -49,6 +58,22 @@ std::string no_port_description(std::int16_t port_number)
 }
 
 } // namespace
+
+std::int16_t port_number_from_text(std::string_view port_box_text)
+{
+    if (character_count(port_box_text) < prefix_characters)
+        throw Failure("The port box text " + quoted(port_box_text) +
+                      " holds no port number; pick a port from the list or type one such as "
+                      "\"COM 100\"");
+    const std::size_t prefix_bytes = limit_characters(port_box_text, prefix_characters).size();
+    const double number = round_half_even(numeric_value(port_box_text.substr(prefix_bytes)));
+    // The negated test also refuses a NaN.
+    if (!(number >= std::numeric_limits<std::int16_t>::min() &&
+          number <= std::numeric_limits<std::int16_t>::max()))
+        throw Failure("The port box text " + quoted(port_box_text) +
+                      " names no port: its number does not fit -32768..32767");
+    return static_cast<std::int16_t>(number);
+}
 
 std::string device_path_for_port(std::int16_t port_number, std::string_view device_root)
 {
@@ -66,11 +91,6 @@ std::string device_path_for_port(std::int16_t port_number, std::string_view devi
     }
     throw Failure(no_port_description(port_number));
 #endif
-}
-
-std::string device_path_for_port(std::int16_t port_number)
-{
-    return device_path_for_port(port_number, default_device_root);
 }
 
 std::optional<int> port_number_for_device(std::string_view device_name)

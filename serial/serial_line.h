@@ -6,20 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "device_naming.h"
 #include "transmitter.h"
 
 class QSerialPort;
 
 namespace tervalink {
-
-// The port number of a port box text: the numeric value of everything after its first four
-// characters, rounded half to even; too short or outside the 16-bit range throws Failure.
-std::int16_t port_number_from_text(std::string_view port_box_text);
-
-// The device a port number opens: "COM n" on Windows; on Linux the fixed family rule
-// (1-99 /dev/ttyS, 100-199 /dev/ttyUSB, 200-299 /dev/ttyACM, 300-399 /dev/ttyAMA,
-// 400-499 /dev/rfcomm). Throws Failure for a number that names no port.
-std::string device_path_for_port(std::int16_t port_number);
 
 inline constexpr std::string_view closed_port_failure =
     "Cannot send to the antenna unit: the port is closed; press CONNECT and start the update again";
