@@ -11,13 +11,13 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-void make_row_clash(SatelliteTable& table, int slot, int row)
+// FREQ 10787 is 0x2A23: a "#" in the FREQ low byte.
+void make_row_clash(SatelliteTable& table, int slot, int row, const char* nid = "1")
 {
     const int i = row_index(slot, row);
-    table.set_text(Field::nid, i, "1");
-    table.set_text(Field::freq, i, "10787"); // 0x2A23: a "#" in the FREQ low byte
-    table.set_text(Field::symb, i, "27500");
-    table.set_text(Field::pol, i, "V");
+    for (auto [field, text] : {std::pair{Field::nid, nid}, {Field::freq, "10787"},
+                               {Field::symb, "27500"}, {Field::pol, "V"}})
+        table.set_text(field, i, text);
 }
 
 // With empty TP fields only the start-up position of USER 1 (42 = 0x2A) can clash: its second
@@ -51,7 +51,7 @@ TEST(CheckData, OverflowStopsTheScanAndKeepsEarlierLines)
     SatelliteTable table;
     make_row_clash(table, 0, 1);
     make_row_clash(table, 1, 0);
-    table.set_text(Field::nid, row_index(2, 0), "70000");
+    make_row_clash(table, 2, 0, "70000");
     make_row_clash(table, 2, 1);
     const CheckDataResult result = check_data(table);
     EXPECT_EQ(result.lines, (Lines{" 0  1", " 1  0"}));

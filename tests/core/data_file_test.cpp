@@ -94,12 +94,7 @@ protected:
     void import(const std::string& bytes) { ASSERT_EQ(import_path(write("d.csv", bytes)), ""); }
 
     // Position, NID, FREQ, SYMB and POL of TP row index i.
-    Texts row(int i) const
-    {
-        return {i < slot_count ? table_.position(i) : "-", table_.nid(i), table_.freq(i),
-                table_.symb(i), table_.pol(i)};
-    }
-
+    Texts row(int i) const { return {i < slot_count ? table_.position(i) : "-", table_.nid(i), table_.freq(i), table_.symb(i), table_.pol(i)}; }
     Autos autos() const
     {
         Autos autos;
@@ -133,8 +128,7 @@ TEST_F(DataFileImport, WholeFileFillsTheTableKeepsTheTicksAndClearsTheSelection)
     EXPECT_EQ(row(12), (Texts{"113", "13", "11013", "27013", "H"}));
     EXPECT_EQ(row(13), (Texts{"-", "1", "11400", "27500", "V"}));
     EXPECT_EQ(row(38), (Texts{"-", "39", "11039", "27039", "H"}));
-    EXPECT_EQ(autos(), (Autos{"22000", "27500", "30000", "1000", "2000", "3000", "4000", "5000",
-                              "6000", "7000"}));
+    EXPECT_EQ(autos(), (Autos{"22000", "27500", "30000", "1000", "2000", "3000", "4000", "5000", "6000", "7000"}));
     EXPECT_EQ(buffers_.file_line_count, 39);
     EXPECT_EQ(table_.selected_choice(), no_choice);
     EXPECT_FALSE(table_.option_emphasis(3));
@@ -145,32 +139,20 @@ TEST_F(DataFileImport, WholeFileFillsTheTableKeepsTheTicksAndClearsTheSelection)
 
 TEST_F(DataFileImport, FieldsAreStoredAsTextsWithinTheTableLimits)
 {
-    const struct {
-        std::string line; // line 1 of a one-line file
-        Texts record;
-        std::string pol;
-    } cases[] = {
+    const struct { std::string line; Texts record; std::string pol; } cases[] = { // line 1 of a one-line file
         {"S0, 130 , 1 , 11200,27500 ,1", {"S0", " 130", " 1 ", " 1120", "27500", "1"}, "H"},
-        {"S0,123456,1234567,11200000,27500000,0", {"S0", "1234", "12345", "11200", "27500", "0"},
-         "V"},
+        {"S0,123456,1234567,11200000,27500000,0", {"S0", "1234", "12345", "11200", "27500", "0"}, "V"},
         {"a very long unused field,,,,,", {"a very l", "", "", "", "", ""}, "V"},
-        {"S\xE9,19\xB0,\xE9\xE9\xE9\xE9\xE9\xE9,x,y,\xB9",
-         {"S\xC3\xA9", "19\xC2\xB0", "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", "x", "y",
-          "\xC2\xB9"},
-         "V"},
+        {"S\xE9,19\xB0,\xE9\xE9\xE9\xE9\xE9\xE9,x,y,\xB9", {"S\xC3\xA9", "19\xC2\xB0", "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", "x", "y", "\xC2\xB9"}, "V"},
         // Only the one character after the fifth comma is the flag, and only "1" is horizontal.
-        {",,,,,H", {"", "", "", "", "", "H"}, "V"},
-        {",,,,, 1", {"", "", "", "", "", " "}, "V"},
-        {",,,,,10", {"", "", "", "", "", "1"}, "H"},
-        {",,,,,1,x", {"", "", "", "", "", "1"}, "H"},
-        {",,,,,,1", {"", "", "", "", "", ","}, "V"},
-    };
+        {",,,,,H", {"", "", "", "", "", "H"}, "V"}, {",,,,, 1", {"", "", "", "", "", " "}, "V"},
+        {",,,,,10", {"", "", "", "", "", "1"}, "H"}, {",,,,,1,x", {"", "", "", "", "", "1"}, "H"},
+        {",,,,,,1", {"", "", "", "", "", ","}, "V"}};
     for (const auto& c : cases) {
         import(c.line + "\n");
         const auto& record = buffers_.file_tp_records[0];
         EXPECT_EQ(Texts(record.begin(), record.end()), c.record) << c.line;
-        EXPECT_EQ(row(0), (Texts{c.record[1], c.record[2], c.record[3], c.record[4], c.pol}))
-            << c.line;
+        EXPECT_EQ(row(0), (Texts{c.record[1], c.record[2], c.record[3], c.record[4], c.pol})) << c.line;
     }
 }
 
@@ -210,19 +192,13 @@ TEST_F(DataFileImport, LineWithoutItsCommasFailsAndLeavesTheTableAlone)
     auto_short[40] = "a,b,c,d,e,f,g,h,i";
     std::vector<std::string> empty_tp = file_lines(40);
     empty_tp[4] = "";
-    const struct {
-        std::string text;
-        std::string message; // after "<path>, "
-        int line_count;      // TP lines stored whole
-        Texts stored;        // the buffer of the failing line: its TP record, or the auto values
-    } cases[] = {
-        {join(tp_short, "\n"), "line 12: expected 5 commas, found 4", 11,
-         {"N", "P", "Q", "R", "old", "1"}},
-        {join(auto_short, "\r\n"), "line 41: expected 9 commas, found 8", 39,
-         {"a", "b", "c", "d", "e", "f", "g", "h", "20008", "20009"}},
-        {join(file_lines(40), "\n") + "\n", "line 41: expected 9 commas, found 0 (the line is empty)",
-         39, {"20000", "20001", "20002", "20003", "20004", "20005", "20006", "20007", "20008",
-              "20009"}},
+    // message after "<path>, "; line_count: TP lines stored whole; stored: the buffer of the
+    // failing line (its TP record, or the auto values).
+    const struct { std::string text, message; int line_count; Texts stored; } cases[] = {
+        {join(tp_short, "\n"), "line 12: expected 5 commas, found 4", 11, {"N", "P", "Q", "R", "old", "1"}},
+        {join(auto_short, "\r\n"), "line 41: expected 9 commas, found 8", 39, {"a", "b", "c", "d", "e", "f", "g", "h", "20008", "20009"}},
+        {join(file_lines(40), "\n") + "\n", "line 41: expected 9 commas, found 0 (the line is empty)", 39,
+         {"20000", "20001", "20002", "20003", "20004", "20005", "20006", "20007", "20008", "20009"}},
         {join(empty_tp, "\r"), "line 5: expected 5 commas, found 0 (the line is empty)", 4, old},
         // One line of 8 MiB: what is kept of a field stays within its limit.
         {std::string(8 << 20, 'x'), "line 1: expected 5 commas, found 0", 0, old},
@@ -264,21 +240,11 @@ TEST(DataFileReader, EveryLineBreakStyleAndEveryCutGiveTheSameBuffers)
         mixed += lines[n] + std::array{"\n", "\r", "\r\n"}[n % 3];
     const std::string lf = join(lines, "\n");
     const std::string empty_line_2 = "b.csv, line 2: expected 5 commas, found 0 (the line is empty)";
-    const struct {
-        std::string text;
-        std::string failure; // empty when the read succeeds
-    } cases[] = {
-        {lf, ""},
-        {join(lines, "\r"), ""},
-        {join(lines, "\r\n"), ""},
-        {mixed, ""},
-        {lf.substr(0, lf.size() - 1), ""},
-        {join(lines, "\n\r"), empty_line_2},
-        {join(lines, "\r\r\n"), empty_line_2},
-    };
+    const struct { std::string text, failure; } cases[] = { // failure: "" when the read succeeds
+        {lf, ""}, {join(lines, "\r"), ""}, {join(lines, "\r\n"), ""}, {mixed, ""}, {lf.substr(0, lf.size() - 1), ""},
+        {join(lines, "\n\r"), empty_line_2}, {join(lines, "\r\r\n"), empty_line_2}};
     for (const auto& c : cases) {
-        for (std::size_t piece : {c.text.size(), std::size_t{1}, std::size_t{2}, std::size_t{7},
-                                  std::size_t{33}}) {
+        for (std::size_t piece : {c.text.size(), std::size_t{1}, std::size_t{2}, std::size_t{7}, std::size_t{33}}) {
             ImportBuffers buffers;
             DataFileReader reader("b.csv", buffers);
             ASSERT_EQ(read_in_pieces(reader, c.text, piece), c.failure) << piece;
@@ -286,10 +252,8 @@ TEST(DataFileReader, EveryLineBreakStyleAndEveryCutGiveTheSameBuffers)
                 continue;
             const auto& first = buffers.file_tp_records[0];
             const auto& last = buffers.file_tp_records[38];
-            EXPECT_EQ(Texts(first.begin(), first.end()),
-                      (Texts{"S0", "101", "1", "11001", "27001", "1"}));
-            EXPECT_EQ(Texts(last.begin(), last.end()),
-                      (Texts{"S12", "139", "39", "11039", "27039", "1"}));
+            EXPECT_EQ(Texts(first.begin(), first.end()), (Texts{"S0", "101", "1", "11001", "27001", "1"}));
+            EXPECT_EQ(Texts(last.begin(), last.end()), (Texts{"S12", "139", "39", "11039", "27039", "1"}));
             EXPECT_EQ(buffers.file_auto_rates[9], "21009");
             EXPECT_EQ(reader.line_number(), 42U);
         }
@@ -305,25 +269,17 @@ TEST(DataFileReader, AutoLinesReadAlikeWholeAndInPieces)
     const auto tenth = [](std::string last) {
         return Autos{"1", "2", "3", "4", "5", "6", "7", "8", "9", std::move(last)};
     };
-    const struct {
-        std::string line_and_break;
-        Autos autos;
-        std::string message; // after "f.csv, "
-    } cases[] = {
+    const struct { std::string line_and_break; Autos autos; std::string message; } cases[] = { // message after "f.csv, "
         {"1,2,3,4,5,6,7,8,9,10\n", tenth("10"), stop},
         {",,,,,,,,,\n", Autos{}, stop},
         {"1,2,3,4,5,6,7,8,9,1,0,5\n", tenth("1,0,5"), stop},
-        {"123456,2,3,4,5,6,7,8, 9 ,1234567\n",
-         {"12345", "2", "3", "4", "5", "6", "7", "8", " 9 ", "12345"}, stop},
+        {"123456,2,3,4,5,6,7,8, 9 ,1234567\n", {"12345", "2", "3", "4", "5", "6", "7", "8", " 9 ", "12345"}, stop},
         // 63, 64 and 65 bytes before the line break: around the 64-byte window.
         {"1,2,3,4,5,6,7,8,9," + std::string(45, 'a') + "\n", tenth("aaaaa"), stop},
         {"1,2,3,4,5,6,7,8,9," + std::string(46, 'b') + "\r\n", tenth("bbbbb"), stop},
         {"1,2,3,4,5,6,7,8,9," + std::string(47, 'c') + "\n", tenth("ccccc"), stop},
-        {"1,2,3,4,5,6,7,8,9\n", {"1", "2", "3", "4", "5", "6", "7", "8", "o", "o"},
-         "line 40: expected 9 commas, found 8"},
-        {"\n", {"o", "o", "o", "o", "o", "o", "o", "o", "o", "o"},
-         "line 40: expected 9 commas, found 0 (the line is empty)"},
-    };
+        {"1,2,3,4,5,6,7,8,9\n", {"1", "2", "3", "4", "5", "6", "7", "8", "o", "o"}, "line 40: expected 9 commas, found 8"},
+        {"\n", {"o", "o", "o", "o", "o", "o", "o", "o", "o", "o"}, "line 40: expected 9 commas, found 0 (the line is empty)"}};
     const std::string tp_lines = join(file_lines(39), "\n");
     for (const auto& c : cases) {
         const std::string text = tp_lines + c.line_and_break + std::string(100, 'x');
@@ -331,8 +287,7 @@ TEST(DataFileReader, AutoLinesReadAlikeWholeAndInPieces)
             ImportBuffers buffers;
             buffers.file_auto_rates.fill("o");
             DataFileReader reader("f.csv", buffers);
-            EXPECT_EQ(read_in_pieces(reader, text, piece), "f.csv, " + c.message)
-                << c.line_and_break << piece;
+            EXPECT_EQ(read_in_pieces(reader, text, piece), "f.csv, " + c.message) << c.line_and_break << piece;
             EXPECT_EQ(buffers.file_auto_rates, c.autos) << c.line_and_break << piece;
         }
     }
@@ -346,8 +301,7 @@ TEST(DataFileReader, LineNumbersGoBeyondSixteenBits)
     text += "1,2,3\n";
     ImportBuffers buffers;
     DataFileReader reader("big.csv", buffers);
-    EXPECT_EQ(read_in_pieces(reader, text, text.size()),
-              "big.csv, line 70001: expected 9 commas, found 2");
+    EXPECT_EQ(read_in_pieces(reader, text, text.size()), "big.csv, line 70001: expected 9 commas, found 2");
 }
 
 TEST_F(DataFileImport, PathsThatCannotBeReadFailWithTheReason)
@@ -357,13 +311,10 @@ TEST_F(DataFileImport, PathsThatCannotBeReadFailWithTheReason)
     const auto missing = (folder_ / "missing.csv").string();
     const auto folder = folder_.string();
     const auto under_file = write("plain.csv", "x") + "/data.csv";
-    const struct {
-        std::string path, message;
-    } cases[] = {
+    const struct { std::string path, message; } cases[] = {
         {missing, "Cannot open " + missing + ": no such file; check the name and the folder"},
         {folder, "Cannot open " + folder + ": it is a directory, not a data file"},
-        {"/dev/null", "Cannot open /dev/null: it is not a regular file (a device, pipe or socket "
-                      "cannot be imported)"},
+        {"/dev/null", "Cannot open /dev/null: it is not a regular file (a device, pipe or socket cannot be imported)"},
         {under_file, "Cannot open " + under_file + ": a part of the path is not a directory"},
     };
     for (const auto& c : cases)
@@ -371,8 +322,8 @@ TEST_F(DataFileImport, PathsThatCannotBeReadFailWithTheReason)
     EXPECT_EQ(buffers_.file_line_count, 3); // none of these was opened
 
     // A regular file whose first read fails: the process's own memory at address 0.
-    EXPECT_EQ(import_path("/proc/self/mem"), "Cannot read /proc/self/mem at line 1: input/output "
-                                             "error; the disk or medium may be damaged");
+    EXPECT_EQ(import_path("/proc/self/mem"),
+              "Cannot read /proc/self/mem at line 1: input/output error; the disk or medium may be damaged");
     EXPECT_EQ(buffers_.file_line_count, 0);
     EXPECT_TRUE(table_ == before);
 }
@@ -383,8 +334,7 @@ TEST_F(DataFileImport, UnreadableFileSaysPermissionDenied)
         GTEST_SKIP() << "root reads every file";
     const auto path = write("locked.csv", "a,b,c,d,e,1\n");
     ASSERT_EQ(::chmod(path.c_str(), 0), 0);
-    EXPECT_EQ(import_path(path),
-              "Cannot open " + path + ": permission denied; the file must be readable by your user");
+    EXPECT_EQ(import_path(path), "Cannot open " + path + ": permission denied; the file must be readable by your user");
 }
 
 } // namespace

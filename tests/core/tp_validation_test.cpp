@@ -8,67 +8,39 @@
 namespace tervalink {
 namespace {
 
-struct CheckCase {
-    std::string nid, freq, symb, pol, position;
-    int code;
-};
-
-class CheckTpFields : public testing::TestWithParam<CheckCase> {};
-
-TEST_P(CheckTpFields, GivesTheLargestFailingCode)
+// NID, FREQ, SYMB, POL, position -> the largest failing code (0: all good).
+TEST(TpValidation, GivesTheLargestFailingCode)
 {
-    const CheckCase& c = GetParam();
-    EXPECT_EQ(check_tp_fields(c.nid, c.freq, c.symb, c.pol, c.position), c.code)
-        << c.nid << '|' << c.freq << '|' << c.symb << '|' << c.pol << '|' << c.position;
+    const struct { const char *nid, *freq, *symb, *pol, *position; int code; } cases[] = {
+        {"1", "11200", "27500", "V", "130", 0}, {"1", "10700", "27500", "V", "130", 0},
+        {"1", "12750", "27500", "V", "130", 0}, {"1", "10699.9", "27500", "V", "130", 6},
+        {"1", "12750.5", "27500", "V", "130", 6}, {"1", "11000.5", "27500", "V", "130", 0},
+        {"1", "11200", "27500", "V", "0", 0}, {"1", "11200", "27500", "V", "3599", 0},
+        {"1", "11200", "27500", "V", "3600", 4}, {"1", "11200", "27500", "V", "-1", 4},
+        {"1", "11200", "27500", "V", "abc", 0}, {"1", "11200", "27500", "V", "", 0},
+        {"-0", "11200", "27500", "V", "130", 0}, {"-5", "11200", "27500", "V", "130", 5},
+        {"abc", "11200", "27500", "V", "130", 2}, {"", "11200", "27500", "V", "130", 2},
+        {"1", "11200", "-1", "V", "130", 7}, {"1", "11200", "0", "V", "130", 0},
+        {"1", "11200", "40000", "V", "130", 0}, {"1", "11200", "27500", "h", "130", 0},
+        {"1", "11200", "27500", "H", "130", 0}, {"1", "11200", "27500", "v", "130", 0},
+        {"1", "11200", "27500", "x", "130", 3}, {"1", "11200", "27500", "", "130", 3},
+        {"1", "11200", "27500", " H", "130", 3}, {"", "", "", "", "130", 6},
+        {"1", "9000", "27500", "X", "130", 6}, {"1", "11200", "-1", "V", "4000", 7},
+        {" 12 ", "11200", "27500", "V", "130", 0}, {"1e3", "11200", "27500", "V", "130", 0},
+        {"1e400", "11200", "27500", "V", "130", 2}, {"1", "1e400", "27500", "V", "130", 6},
+        {"1", "11200", "-1e400", "V", "130", 7}};
+    for (const auto& c : cases)
+        EXPECT_EQ(check_tp_fields(c.nid, c.freq, c.symb, c.pol, c.position), c.code)
+            << c.nid << '|' << c.freq << '|' << c.symb << '|' << c.pol << '|' << c.position;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Boundaries, CheckTpFields,
-    testing::Values(
-        CheckCase{"1", "11200", "27500", "V", "130", 0},
-        CheckCase{"1", "10700", "27500", "V", "130", 0},
-        CheckCase{"1", "12750", "27500", "V", "130", 0},
-        CheckCase{"1", "10699.9", "27500", "V", "130", 6},
-        CheckCase{"1", "12750.5", "27500", "V", "130", 6},
-        CheckCase{"1", "11000.5", "27500", "V", "130", 0},
-        CheckCase{"1", "11200", "27500", "V", "0", 0},
-        CheckCase{"1", "11200", "27500", "V", "3599", 0},
-        CheckCase{"1", "11200", "27500", "V", "3600", 4},
-        CheckCase{"1", "11200", "27500", "V", "-1", 4},
-        CheckCase{"1", "11200", "27500", "V", "abc", 0},
-        CheckCase{"1", "11200", "27500", "V", "", 0},
-        CheckCase{"0", "11200", "27500", "V", "130", 0},
-        CheckCase{"-0", "11200", "27500", "V", "130", 0},
-        CheckCase{"-5", "11200", "27500", "V", "130", 5},
-        CheckCase{"abc", "11200", "27500", "V", "130", 2},
-        CheckCase{"1", "11200", "-1", "V", "130", 7},
-        CheckCase{"1", "11200", "0", "V", "130", 0},
-        CheckCase{"1", "11200", "40000", "V", "130", 0},
-        CheckCase{"1", "11200", "27500", "h", "130", 0},
-        CheckCase{"1", "11200", "27500", "H", "130", 0},
-        CheckCase{"1", "11200", "27500", "v", "130", 0},
-        CheckCase{"1", "11200", "27500", "x", "130", 3},
-        CheckCase{"1", "11200", "27500", "", "130", 3},
-        CheckCase{"1", "11200", "27500", " H", "130", 3},
-        CheckCase{"", "", "", "", "130", 6},
-        CheckCase{"", "11200", "27500", "V", "130", 2},
-        CheckCase{"1", "9000", "27500", "X", "130", 6},
-        CheckCase{"1", "11200", "-1", "V", "4000", 7},
-        CheckCase{" 12 ", "11200", "27500", "V", "130", 0},
-        CheckCase{"1e3", "11200", "27500", "V", "130", 0},
-        CheckCase{"1e400", "11200", "27500", "V", "130", 2},
-        CheckCase{"1", "1e400", "27500", "V", "130", 6},
-        CheckCase{"1", "11200", "-1e400", "V", "130", 7}));
-
-TEST(CheckTpFieldsInTable, RowIsCheckedAgainstItsOwnSlotPosition)
+TEST(TpValidation, RowIsCheckedAgainstItsOwnSlotPosition)
 {
     SatelliteTable table;
-    for (int i : {31, 13}) {
-        table.set_text(Field::nid, i, "1");
-        table.set_text(Field::freq, i, "11200");
-        table.set_text(Field::symb, i, "27500");
-        table.set_text(Field::pol, i, "V");
-    }
+    for (int i : {31, 13})
+        for (auto [field, text] : {std::pair{Field::nid, "1"}, {Field::freq, "11200"},
+                                   {Field::symb, "27500"}, {Field::pol, "V"}})
+            table.set_text(field, i, text);
     table.set_text(Field::position, 5, "3600");
     EXPECT_EQ(check_tp_fields(table, 31), 4);
     EXPECT_EQ(check_tp_fields(table, 13), 0);

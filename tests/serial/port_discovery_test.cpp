@@ -1,12 +1,25 @@
 #include <QTest>
 
-#include "fake_inventory.h"
+#include "failure.h"
+#include "port_discovery.h"
 #include "qt_device_inventory.h"
 
 using namespace tervalink;
-using test::named_device;
+
+namespace test {
+
+// Device names as a platform inventory would give them; or a failure when asked.
+struct FakeInventory : DeviceInventory {
+    std::vector<InventoryDevice> devices() override { return failure ? throw Failure(*failure) : listed; }
+    std::vector<InventoryDevice> listed;
+    std::optional<std::string> failure;
+};
+
+} // namespace test
 
 namespace {
+
+InventoryDevice named_device(const std::string& display_name) { return {display_name, "/dev/x", "adapter"}; }
 
 InventoryDevice unnamed() { return {std::nullopt, "/dev/x", "adapter"}; }
 
