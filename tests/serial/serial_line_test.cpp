@@ -49,7 +49,6 @@ private slots:
     void frames_arrive_byte_exact_one_per_write();
     void line_runs_57600_8n1_raw_without_flow_control();
     void port_in_use_fails_under_any_name();
-    void far_end_gone_fails_the_next_write();
     void write_on_closed_port_fails();
     void connect_and_disconnect_data();
     void connect_and_disconnect();
@@ -113,20 +112,6 @@ void SerialLineTest::port_in_use_fails_under_any_name()
     first.close();
     second.open();
     QVERIFY(second.is_open());
-}
-
-void SerialLineTest::far_end_gone_fails_the_next_write()
-{
-    DeviceFolder devices;
-    SerialLine line(devices.root);
-    line.set_port_number(107);
-    line.open();
-    const Bytes frame{0x23, 0x53, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0x2A};
-    line.write_frame(frame);
-    QCOMPARE(devices.far_end.read_available(), frame);
-    devices.far_end.close_master();
-    QCOMPARE(failure_of([&] { line.write_frame(frame); }),
-             "Cannot send to COM 107 (" + devices.com107 + "): the device has gone (unplugged?)");
 }
 
 void SerialLineTest::write_on_closed_port_fails()

@@ -350,7 +350,8 @@ void FrmMainTest::import_through_the_file_dialog()
                                               "1006", "1007", "1008", "1009", "1010", "1011",
                                               "1012"}));
     const QStringList texts = table_texts(fixture);
-    QCOMPARE(texts.mid(0, 8), (QStringList{"0", "11000", "27500", "V", "1", "11001", "27500", "H"}));
+    QCOMPARE(texts.mid(0, 8),
+             (QStringList{"0", "11000", "27500", "V", "1", "11001", "27500", "H"}));
     QCOMPARE(texts.mid(4 * 38, 4), (QStringList{"38", "11038", "27500", "V"}));
     QCOMPARE(texts.mid(4 * 39), (QStringList{"22000", "27500", "30000", "1000", "2000", "3000",
                                              "4000", "5000", "6000", "7000"}));
