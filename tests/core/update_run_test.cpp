@@ -98,107 +98,102 @@ public:
                     [](const std::function<void()>& report) { report(); }};
 };
 
+const std::array<const char*, 10> good_rates = {"27500", "22000", "30000", "29900", "27000",
+                                                "28000", "25000", "23000", "6111",  "5000"};
+const std::string tp_empty = "Some of the required field(s) is(are) empty. Please fill out all "
+                             "the checked TP information.";
+const std::string auto_range = "Symbol Rate must be in positive numbers.";
+const std::string tp_clash = "Change the TP 1, TP 3 informations (DATA FORMAT ERROR)";
+const std::string auto_clash = "Change the symbolrate informations (DATA FORMAT ERROR)";
+
+// AUTO SYMBOL selected, the worked rates with one changed.
+void auto_with(UpdateRun& f, int k, const char* rate)
+{
+    f.table.set_option(auto_symbol_choice);
+    f.fill_auto(good_rates);
+    f.table.set_text(Field::auto_rate, k, rate);
+}
+
 struct RefusalCase {
     std::string name;
     std::function<void(UpdateRun&)> arrange;
-    std::string message;
+    UpdateOutcome outcome;
+    Log log; // everything the update did: no frame, no progress, no lamp
 };
 
 class UpdateRefusals : public UpdateRun, public testing::WithParamInterface<RefusalCase> {};
 
-TEST_P(UpdateRefusals, ShowOneMessageAndWriteNothing)
+TEST_P(UpdateRefusals, WriteNothingAndShowOnlyTheirMessage)
 {
     GetParam().arrange(*this);
-    EXPECT_EQ(run(), UpdateOutcome::refused);
-    EXPECT_EQ(recorder.log, (Log{"box " + GetParam().message}));
+    EXPECT_EQ(run(), GetParam().outcome);
+    EXPECT_EQ(recorder.log, GetParam().log);
 }
 
-const std::array<const char*, 10> good_rates = {"27500", "22000", "30000", "29900", "27000",
-                                                "28000", "25000", "23000", "6111",  "5000"};
+constexpr auto refused = UpdateOutcome::refused;
 
 INSTANTIATE_TEST_SUITE_P(
-    EntryTests, UpdateRefusals,
+    EntryAndClashTests, UpdateRefusals,
     testing::Values(
-        RefusalCase{"NothingSelected", [](UpdateRun&) {}, "Select a satellite to update"},
+        RefusalCase{"NothingSelected", [](UpdateRun&) {}, refused,
+                    {"box Select a satellite to update"}},
         RefusalCase{"EmptyPositionBeforeTicks",
-                    [](UpdateRun& fixture) {
-                        fixture.table.set_option(2);
-                        fixture.table.set_text(Field::position, 2, "");
+                    [](UpdateRun& f) {
+                        f.table.set_option(2);
+                        f.table.set_text(Field::position, 2, "");
                     },
-                    "Some of the required field(s) is(are) empty. Please fill out all the checked "
-                    "TP information."},
-        RefusalCase{"NoTickedRow", [](UpdateRun& fixture) { fixture.table.set_option(2); },
-                    "Select TPs to update"},
+                    refused, {"box " + tp_empty}},
+        RefusalCase{"NoTickedRow", [](UpdateRun& f) { f.table.set_option(2); }, refused,
+                    {"box Select TPs to update"}},
         RefusalCase{"FirstFailingRowInRowOrder",
-                    [](UpdateRun& fixture) {
-                        fixture.table.set_option(4);
-                        fixture.fill_row(4, 0, "1", "9000");
-                        fixture.fill_row(4, 1, "x");
-                        fixture.tick(4, 1);
-                        fixture.tick(4, 0);
+                    [](UpdateRun& f) {
+                        f.table.set_option(4);
+                        f.fill_row(4, 0, "1", "9000");
+                        f.fill_row(4, 1, "x");
+                        f.tick(4, 1);
+                        f.tick(4, 0);
                     },
-                    "Frequency range must be within 10700 ~12750."},
+                    refused, {"box Frequency range must be within 10700 ~12750."}},
         RefusalCase{"UntickedBadRowIsNotChecked",
-                    [](UpdateRun& fixture) {
-                        fixture.table.set_option(4);
-                        fixture.fill_row(4, 0, "-1");
-                        fixture.fill_row(4, 2, "1", "11000", "27500", "Q");
-                        fixture.tick(4, 2);
+                    [](UpdateRun& f) {
+                        f.table.set_option(4);
+                        f.fill_row(4, 0, "-1");
+                        f.fill_row(4, 2, "1", "11000", "27500", "Q");
+                        f.tick(4, 2);
                     },
-                    "Polarization must be either 'H' or 'V'"},
+                    refused, {"box Polarization must be either 'H' or 'V'"}},
         RefusalCase{"AutoEmptyBeatsNonNumericWhateverOrder",
-                    [](UpdateRun& fixture) {
-                        fixture.table.set_option(auto_symbol_choice);
-                        fixture.fill_auto(good_rates);
-                        fixture.table.set_text(Field::auto_rate, 1, "abc");
-                        fixture.table.set_text(Field::auto_rate, 8, "");
+                    [](UpdateRun& f) {
+                        auto_with(f, 1, "abc");
+                        f.table.set_text(Field::auto_rate, 8, "");
                     },
-                    "Some of the required field(s) is(are) empty. Please fill out all the "
-                    "information."},
-        RefusalCase{"AutoBlankIsNotEmptyButNotNumeric",
-                    [](UpdateRun& fixture) {
-                        fixture.table.set_option(auto_symbol_choice);
-                        fixture.fill_auto(good_rates);
-                        fixture.table.set_text(Field::auto_rate, 3, " ");
+                    refused,
+                    {"box Some of the required field(s) is(are) empty. Please fill out all the "
+                     "information."}},
+        RefusalCase{"AutoBlankIsNotEmptyButNotNumeric", [](UpdateRun& f) { auto_with(f, 3, " "); },
+                    refused, {"box " + auto_range}},
+        // "32000.5" cannot be typed: five characters at most
+        RefusalCase{"AutoAbove32000", [](UpdateRun& f) { auto_with(f, 9, "32001"); }, refused,
+                    {"box " + auto_range}},
+        RefusalCase{"AutoNegative", [](UpdateRun& f) { auto_with(f, 0, "-1"); }, refused,
+                    {"box " + auto_range}},
+        RefusalCase{"ClashesInRowsZeroAndTwoAreListedTogether",
+                    [](UpdateRun& f) {
+                        f.table.set_option(3);
+                        f.fill_row(3, 0, "1", "10787");
+                        f.fill_row(3, 1);
+                        f.fill_row(3, 2, "35");
+                        for (int r : {0, 1, 2})
+                            f.tick(3, r);
                     },
-                    "Symbol Rate must be in positive numbers."},
-        RefusalCase{"AutoAbove32000",  // "32000.5" cannot be typed: five characters at most
-                    [](UpdateRun& fixture) {
-                        fixture.table.set_option(auto_symbol_choice);
-                        fixture.fill_auto(good_rates);
-                        fixture.table.set_text(Field::auto_rate, 9, "32001");
+                    UpdateOutcome::clash, {"status " + tp_clash, "box " + tp_clash}},
+        RefusalCase{"AutoSymbolClashInTheTaggedCopy",
+                    [](UpdateRun& f) {
+                        f.table.set_option(auto_symbol_choice);
+                        f.fill_auto({"0", "0", "0", "0", "0", "0", "0", "0", "0", "0"});
                     },
-                    "Symbol Rate must be in positive numbers."},
-        RefusalCase{"AutoNegative",
-                    [](UpdateRun& fixture) {
-                        fixture.table.set_option(auto_symbol_choice);
-                        fixture.fill_auto(good_rates);
-                        fixture.table.set_text(Field::auto_rate, 0, "-1");
-                    },
-                    "Symbol Rate must be in positive numbers."}),
+                    UpdateOutcome::clash, {"status " + auto_clash, "box " + auto_clash}}),
     [](const testing::TestParamInfo<RefusalCase>& param_info) { return param_info.param.name; });
-
-TEST_F(UpdateRun, ClashesInRowsZeroAndTwoAreListedTogether)
-{
-    table.set_option(3);
-    fill_row(3, 0, "1", "10787");
-    fill_row(3, 1);
-    fill_row(3, 2, "35");
-    for (int r : {0, 1, 2})
-        tick(3, r);
-    EXPECT_EQ(run(), UpdateOutcome::clash);
-    const std::string text = "Change the TP 1, TP 3 informations (DATA FORMAT ERROR)";
-    EXPECT_EQ(recorder.log, (Log{"status " + text, "box " + text}));
-}
-
-TEST_F(UpdateRun, AutoSymbolClashInTheTaggedCopy)
-{
-    table.set_option(auto_symbol_choice);
-    fill_auto({"0", "0", "0", "0", "0", "0", "0", "0", "0", "0"});
-    EXPECT_EQ(run(), UpdateOutcome::clash);
-    const std::string text = "Change the symbolrate informations (DATA FORMAT ERROR)";
-    EXPECT_EQ(recorder.log, (Log{"status " + text, "box " + text}));
-}
 
 TEST_F(UpdateRun, OneRowSchedule)
 {
@@ -209,29 +204,26 @@ TEST_F(UpdateRun, OneRowSchedule)
 
     const Log writes = recorder.only("write@");
     ASSERT_EQ(writes.size(), 45u);
-    EXPECT_EQ(writes[0], "write@0 23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AA 2A");
-    EXPECT_EQ(writes[1], "write@30 23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AA 2A");
-    EXPECT_EQ(writes[2], "write@60 23 53 14 37 82 00 01 00 02 2E 6C 6B 00 8B 2A");
-    EXPECT_EQ(writes[3].substr(0, 12), "write@290 23");
-    EXPECT_EQ(writes[44].substr(0, 28), "write@5940 23 53 14 37 82 00");
+    EXPECT_EQ(Log(writes.begin(), writes.begin() + 3),
+              (Log{"write@0 23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AA 2A",
+                   "write@30 23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AA 2A",
+                   "write@60 23 53 14 37 82 00 01 00 02 2E 6C 6B 00 8B 2A"}));
+    EXPECT_EQ(writes[44], "write@5940 23 53 14 37 82 00 01 00 02 2E 6C 6B 00 8B 2A");
     const std::vector<long> ticks = recorder.write_ticks();
     EXPECT_EQ(std::vector<long>(ticks.begin(), ticks.begin() + 7),
               (std::vector<long>{0, 30, 60, 290, 320, 350, 600}));
     EXPECT_EQ(ticks[42], 5880); // the first frame of the fifteenth repetition
     EXPECT_EQ(end_tick(), 6450);
-
-    Log progress = recorder.only("value ");
-    EXPECT_EQ(progress.size(), 16u);
-    EXPECT_EQ(progress.front(), "value 1");
-    EXPECT_EQ(progress[1], "value 1");
-    EXPECT_EQ(progress.back(), "value 15");
     EXPECT_EQ(recorder.only("max "), (Log{"max 15"}));
-
-    const Log head(recorder.log.begin(), recorder.log.begin() + 5);
-    EXPECT_EQ(head, (Log{"busy on", "lamp start", "status Updating ...   Please wait a few minutes.",
-                         "max 15", "value 1"}));
-    const Log tail(recorder.log.end() - 3, recorder.log.end());
-    EXPECT_EQ(tail, (Log{"lamp stop", "status Update has been completed.", "busy off"}));
+    EXPECT_EQ(recorder.only("value "),
+              (Log{"value 1", "value 1", "value 2", "value 3", "value 4", "value 5", "value 6",
+                   "value 7", "value 8", "value 9", "value 10", "value 11", "value 12",
+                   "value 13", "value 14", "value 15"}));
+    EXPECT_EQ(Log(recorder.log.begin(), recorder.log.begin() + 5),
+              (Log{"busy on", "lamp start", "status Updating ...   Please wait a few minutes.",
+                   "max 15", "value 1"}));
+    EXPECT_EQ(Log(recorder.log.end() - 3, recorder.log.end()),
+              (Log{"lamp stop", "status Update has been completed.", "busy off"}));
 }
 
 TEST_F(UpdateRun, ThreeRowsGoOutRowAfterRow)
