@@ -108,7 +108,11 @@ TEST_P(Stops, NoFrameAfterTheStopAndTheUpdateFailsWithItsDescription)
     VirtualClock clock;
     TimedSink sink(clock);
     StopRequest stop;
-    clock.at(milliseconds(GetParam().stop_ms), [&] { stop.request("the port is closed"); });
+    const auto press = [&] { stop.request("the port is closed"); };
+    if (GetParam().stop_ms < 0)
+        press(); // before the sending thread came to its first frame
+    else
+        clock.at(milliseconds(GetParam().stop_ms), press);
     Outcome outcome;
     try {
         Transmitter(sink, clock, stop, outcome).send(three_frames());
@@ -120,7 +124,8 @@ TEST_P(Stops, NoFrameAfterTheStopAndTheUpdateFailsWithItsDescription)
 }
 
 INSTANTIATE_TEST_SUITE_P(AtEveryStep, Stops,
-                         testing::Values(StopCase{"FirstPause", 1, {0}},
+                         testing::Values(StopCase{"BeforeTheFirstFrame", -1, {}},
+                                         StopCase{"FirstPause", 1, {0}},
                                          StopCase{"JustBeforeTheSecondFrame", 299, {0}},
                                          StopCase{"SecondPause", 301, {0, 300}},
                                          StopCase{"LastPause", 599, {0, 300, 500}}),

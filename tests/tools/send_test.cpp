@@ -13,6 +13,7 @@
 #include "far_end.h"
 #include "held_clock.h"
 #include "send.h"
+#include "send_batch.h"
 #include "table_setup.h"
 
 namespace tervalink::frames_tool {
@@ -119,6 +120,19 @@ TEST(Send, BatchWithBadSlotsListsEveryRefusalAndOpensNothing)
     EXPECT_EQ(out.str(), "ASTRA 4N: Frequency range must be within 10700 ~12750.\n"
                          "EUTELSAT 9A: NID, FREQ, SYMBOLRATE must be filled only in numbers.\n");
     EXPECT_EQ(err.str(), "");
+}
+
+// A row without NID, FREQ and SYMB is not sent, and AUTO SYMBOL needs all ten rates.
+TEST(Send, WholeTableSendsRowsWithDataAndAutoSymbolOnlyWhenComplete)
+{
+    TableArguments args;
+    args.file = sample_file;
+    args.assignments = {parse_assignment("nid:14="), parse_assignment("freq:14="),
+                        parse_assignment("symb:14="), parse_assignment("auto:4=")};
+    std::ostringstream err;
+    const Batch batch = whole_table(*build_table(args, err));
+    EXPECT_EQ(batch_summary(batch), "13 updates, 38 rows: 40 min 51 s");
+    EXPECT_EQ(batch.updates[1].rows, (std::vector<int>{1, 27}));
 }
 
 TEST(Send, PortThatCannotBeOpenedSendsToNoPort)

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <termios.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 
@@ -155,8 +156,7 @@ void FrmMainLineTest::refused_updates_send_nothing()
     const QString clash = QStringLiteral("Change the TP 1, TP 3 informations (DATA FORMAT ERROR)");
     QCOMPARE(boxes.texts(), (QStringList{"Select a satellite to update", clash}));
     QCOMPARE(status_of(line), clash);
-    QTest::qWait(20);
-    QVERIFY(line.received().empty());
+    QVERIFY(line.received().empty()); // a refused update starts no sending thread
     expect_connected(line.ui(), true);
     QCOMPARE(line.ui().find<QProgressBar>("pBar")->value(), 100);
     QVERIFY(QApplication::overrideCursor() == nullptr);
@@ -291,9 +291,9 @@ void FrmMainLineTest::interrupting_a_transmission()
 
 // The one update at the machine's own clock: a modal dialog held open for 4 s over the window
 // during an AUTO SYMBOL update stretches no pause, measured where the antenna unit listens. The
-// bounds allow for a loaded CI machine and for the far end's own reading delay (a late reading
-// of one frame makes the pause before it look long and the one after it short); the pacing
-// benchmark measures the fine figures.
+// bounds allow for a loaded CI machine and for the delay with which the kernel hands bytes to
+// the far end (a late reading of one frame makes the pause before it look long and the one after
+// it short); the frames' own write times are checked never early by the engine and send tests.
 void FrmMainLineTest::modal_dialog_stretches_no_pause_at_the_real_clock()
 {
     FarEnd far_end;
@@ -312,13 +312,18 @@ void FrmMainLineTest::modal_dialog_stretches_no_pause_at_the_real_clock()
     QCOMPARE(far_end.bytes(), autosym_wire);
     const std::vector<int> ticks{150, 220, 150, 240, 150, 260, 150, 280, 150};
     const auto arrivals = far_end.frame_arrivals(24);
+    std::vector<double> errors;
     QStringList faults;
     for (std::size_t i = 0; i < ticks.size(); ++i) {
         const double pause_ms =
             std::chrono::duration<double, std::milli>(arrivals[i + 1] - arrivals[i]).count();
-        if (pause_ms < ticks[i] * 10.0 - 3.0 || pause_ms > ticks[i] * 10.0 + 40.0)
+        errors.push_back(pause_ms - ticks[i] * 10.0);
+        if (errors.back() < -10.0 || errors.back() > 40.0)
             faults << QString("pause %1: %2 ms, nominal %3 ms").arg(i).arg(pause_ms).arg(ticks[i] * 10);
     }
+    qInfo("pause error at the far end, 4 s modal dialog open: min %.3f ms, max %.3f ms",
+          *std::min_element(errors.begin(), errors.end()),
+          *std::max_element(errors.begin(), errors.end()));
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
 }
 
