@@ -132,6 +132,7 @@ TEST(Send, WholeTableSendsRowsWithDataAndAutoSymbolOnlyWhenComplete)
     std::ostringstream err;
     const Batch batch = whole_table(*build_table(args, err));
     EXPECT_EQ(batch_summary(batch), "13 updates, 38 rows: 40 min 51 s");
+    EXPECT_TRUE(batch.refusals.empty());
     EXPECT_EQ(batch.updates[1].rows, (std::vector<int>{1, 27}));
 }
 
