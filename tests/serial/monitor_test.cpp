@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "exit_codes.h"
+#include "text_lines.h"
 #include "frame_decoder.h"
 #include "monitor.h"
 #include "pseudo_terminal.h"
@@ -63,14 +64,6 @@ const std::vector<std::string> expected_descriptions = {
     "tagged TP: position 130, NID 1, FREQ 11778, SYMB 27500, POL V; checksum ok, end marker ok"};
 const std::vector<int> sent_gaps_ms = {-1, 50, 120};
 
-std::vector<std::string> lines_of(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 // "     0.370 s     +220 ms  AUTO ..." -> 220; the first frame has no gap.
 int gap_ms(const std::string& line)

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include "text_lines.h"
+
 #include "far_end.h"
 #include "worked_frames.h"
 
@@ -74,14 +76,6 @@ ToolRun run_tool(Args args, const std::string& input = {})
     return {WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1, read_all(out), read_all(err)};
 }
 
-Lines lines(const std::string& text)
-{
-    Lines out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        out.push_back(line);
-    return out;
-}
 
 Args joined(Args first, const Args& second)
 {
@@ -110,7 +104,7 @@ TEST(Plan, WorkedExampleWithItsSchedule)
 {
     const auto run = run_tool(joined({"plan", "--tick", "16", "--choice", "3"}, hotbird_tp2));
     ASSERT_EQ(run.status, 0) << run.err;
-    const auto out = lines(run.out);
+    const auto out = test::lines_of(run.out);
     ASSERT_EQ(out.size(), 46u);
     EXPECT_EQ(Lines(out.begin(), out.begin() + 4),
               (Lines{"0 23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AA 2A",
@@ -141,7 +135,7 @@ TEST_P(ToolOutcome, ExitStatusAndTexts)
         EXPECT_EQ(run.err, GetParam().err);
         return;
     }
-    const Lines err = lines(run.err);
+    const Lines err = test::lines_of(run.err);
     ASSERT_GE(err.size(), 2u) << run.err;
     EXPECT_EQ(err[0], GetParam().err);
     EXPECT_EQ(err[1].rfind("usage: tervalink-frames plan [--file PATH]", 0), 0u) << err[1];
@@ -228,7 +222,7 @@ TEST(PlanWithDataFile, SetsApplyAfterTheImportWhateverTheirPlace)
     const auto run = run_tool({"plan", "--set", "pol:16=H=V", "--file",
                                scratch_file("data.csv", text), "--choice", "3", "--tick", "16"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(lines(run.out).front(), "0 23 53 03 01 82 00 01 00 02 2E 6C 6B 01 AB 2A");
+    EXPECT_EQ(test::lines_of(run.out).front(), "0 23 53 03 01 82 00 01 00 02 2E 6C 6B 01 AB 2A");
 }
 
 // The bytes of plan's frame lines, as they would cross the line.
@@ -246,7 +240,7 @@ std::string wire_bytes(const Lines& plan_lines)
 // NID 169 makes the tagged checksum 0x23, a start marker inside the frame.
 TEST(Decode, ReadsBackWhatPlanWouldSend)
 {
-    auto planned = lines(run_tool(joined(joined({"plan"}, hotbird_tp2),
+    auto planned = test::lines_of(run_tool(joined(joined({"plan"}, hotbird_tp2),
                                          {"--set", "nid:16=169", "--choice", "3", "--tick", "16"}))
                              .out);
     ASSERT_EQ(planned.size(), 46U);
@@ -255,7 +249,7 @@ TEST(Decode, ReadsBackWhatPlanWouldSend)
         ": position 130, NID 169, FREQ 11778, SYMB 27500, POL V; checksum ok, end marker ok";
     const auto run = run_tool({"decode"}, wire_bytes(planned));
     ASSERT_EQ(run.status, 0);
-    const auto decoded = lines(run.out);
+    const auto decoded = test::lines_of(run.out);
     ASSERT_EQ(decoded.size(), 45U);
     for (std::size_t i = 0; i < decoded.size(); ++i)
         EXPECT_EQ(decoded[i], (i % 3 == 2 ? "tagged TP" : "TP HOTBIRD TP2") + fields) << i;
@@ -266,7 +260,7 @@ TEST(Decode, ReadsACaptureFileWithStrayBytesAndACutOffTail)
     const auto run =
         run_tool({"decode", scratch_file("capture.bin", std::string("\x00\x0d\x23\x53\x03", 5))});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(lines(run.out),
+    EXPECT_EQ(test::lines_of(run.out),
               (Lines{"stray bytes (2): 00 0D", "TP truncated, 3 of 15 bytes: 23 53 03"}));
 }
 
@@ -282,7 +276,7 @@ TEST(Send, AutoSymbolThroughAPseudoTerminalAtTheRealClock)
 
     EXPECT_EQ(run.status, 0) << run.err;
     const std::string port = far_end.slave_path();
-    EXPECT_EQ(lines(run.out),
+    EXPECT_EQ(test::lines_of(run.out),
               (Lines{"1 update, AUTO SYMBOL: 21 s",
                      port + ": update 1 of 1, AUTO SYMBOL, repetition 1 of 5 sent",
                      port + ": update 1 of 1, AUTO SYMBOL, repetition 2 of 5 sent",
@@ -292,7 +286,7 @@ TEST(Send, AutoSymbolThroughAPseudoTerminalAtTheRealClock)
                      port + ": completed, 1 update, 10 frames"}));
     ASSERT_TRUE(far_end.wait_for_bytes(240, std::chrono::seconds(5)));
     EXPECT_EQ(far_end.bytes(), test::repeated({test::autosym, test::autosym_tagged}, 5));
-    const Lines logged = lines(read_all(log));
+    const Lines logged = test::lines_of(read_all(log));
     ASSERT_EQ(logged.size(), 10u);
     const std::vector<int> ticks{150, 220, 150, 240, 150, 260, 150, 280, 150};
     for (std::size_t i = 0; i < ticks.size(); ++i) {

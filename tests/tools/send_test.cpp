@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include "text_lines.h"
+
 #include "far_end.h"
 #include "held_clock.h"
 #include "send.h"
@@ -23,14 +25,6 @@ using Lines = std::vector<std::string>;
 
 const std::string sample_file = TERVALINK_SAMPLE_DATA;
 
-Lines lines_of(const std::string& text)
-{
-    Lines lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 std::string log_path()
 {
@@ -103,7 +97,7 @@ TEST(Send, WholeSampleFileGoesOutSlotBySlotAtTheScheduledTimes)
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 15),
               (std::vector<std::uint8_t>{0x23, 0x53, 0x00, 0x00, 0x1A, 0x01, 0x02, 0x00, 0x15,
                                          0x2A, 0xF0, 0x55, 0x01, 0x82, 0x2A}));
-    const Lines printed = lines_of(out.str());
+    const Lines printed = test::lines_of(out.str());
     EXPECT_EQ(printed.front(), "14 updates, 39 rows and AUTO SYMBOL: 42 min 16 s");
     EXPECT_EQ(printed.back(), far_end.slave_path() + ": completed, 14 updates, 1765 frames");
 }
@@ -161,7 +155,7 @@ TEST(Send, UnpluggedLineEndsAloneAndTheOthersFinish)
     const std::string gone = "Cannot send to " + unplugged.slave_path() +
                              ": the device has gone (unplugged?)";
     EXPECT_EQ(err.str(), gone + "\n");
-    const Lines printed = lines_of(out.str());
+    const Lines printed = test::lines_of(out.str());
     ASSERT_GE(printed.size(), 2u);
     EXPECT_EQ(printed[printed.size() - 2], kept.slave_path() + ": completed, 1 update, 45 frames");
     EXPECT_EQ(printed.back(), unplugged.slave_path() +
@@ -218,7 +212,7 @@ TEST_P(SendSignals, EndBetweenFramesClosePortsAndSayWhatWasSent)
         run.join();
         ASSERT_TRUE(far_end.wait_for_bytes(15u * (c.pause + 1), std::chrono::seconds(10)));
         EXPECT_EQ(far_end.bytes().size(), 15u * (c.pause + 1));
-        EXPECT_EQ(lines_of(out.str()).back(), far_end.slave_path() + c.summary);
+        EXPECT_EQ(test::lines_of(out.str()).back(), far_end.slave_path() + c.summary);
     }
     ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     EXPECT_EQ(status, c.status);
