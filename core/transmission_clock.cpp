@@ -1,6 +1,9 @@
 #include "transmission_clock.h"
 
+#include <time.h>
+
 #include <algorithm>
+#include <cerrno>
 
 namespace tervalink {
 
@@ -46,10 +49,22 @@ TransmissionClock::Time MonotonicClock::now()
     return std::chrono::steady_clock::now().time_since_epoch();
 }
 
+// A stop wakes the condition variable at once, so the pause sleeps there until shortly before its
+// deadline; the last stretch is an absolute clock_nanosleep, which wakes as punctually as the
+// machine's timer allows. A stop in that stretch is seen before the next frame.
 bool MonotonicClock::sleep_until(Time deadline, StopRequest& stop)
 {
-    return stop.sleep_until(std::chrono::steady_clock::time_point(
-        std::chrono::duration_cast<std::chrono::steady_clock::duration>(deadline)));
+    constexpr auto final_stretch = std::chrono::milliseconds(2);
+    const auto until = std::chrono::steady_clock::time_point(
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(deadline - final_stretch));
+    if (!stop.sleep_until(until))
+        return false;
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(deadline);
+    const timespec at{static_cast<time_t>(seconds.count()),
+                      static_cast<long>((deadline - seconds).count())};
+    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
+    }
+    return !stop.requested();
 }
 
 TransmissionClock::Time VirtualClock::now()

@@ -20,9 +20,8 @@ void Transmitter::send(const Transmission& transmission)
             throw Failure(stop_.description());
         const TransmissionClock::Time started = clock_.now();
         sink_.write_frame(step.frame);
-        const TransmissionClock::Time written = clock_.now();
         listener_.frame_written(step, started);
-        wait_ticks(step.pause_ticks, written);
+        wait_ticks(step.pause_ticks, started);
         if (step.progress)
             listener_.progress(*step.progress);
     }

@@ -31,8 +31,9 @@ public:
 };
 
 // Writes the frames of one line and keeps its pauses: a pause of n ticks ends n x 10 ms after
-// the write before it returned, never earlier. Deadlines are absolute, so a stall that ends
-// before one costs nothing, and one that ends after it delays that frame only.
+// the write before it began (when its bytes start to leave), never earlier. Deadlines are
+// absolute, so a stall that ends before one costs nothing, and one that ends after it delays
+// that frame only.
 class Transmitter {
 public:
     Transmitter(FrameSink& sink, TransmissionClock& clock, StopRequest& stop,
