@@ -4,13 +4,11 @@
 // through the serial line into a pseudo-terminal, paced by the transmission clock.
 //   pacing_bench [--normal-priority]
 #include <sys/resource.h>
-#include <time.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <thread>
 #include <vector>
 
 #include "far_end.h"
@@ -18,9 +16,11 @@
 #include "serial_line.h"
 #include "thread_priority.h"
 #include "update_run.h"
+#include "wakeup_probe.h"
 
 using namespace tervalink;
 using Clock = std::chrono::steady_clock;
+using bench::percentile;
 
 namespace {
 
@@ -36,12 +36,6 @@ double cpu_seconds()
 
 double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-double percentile(std::vector<double> values, double fraction)
-{
-    std::sort(values.begin(), values.end());
-    return values[static_cast<std::size_t>(fraction * double(values.size() - 1) + 0.5)];
-}
-
 // Errors in ms against nominal; the total and the CPU over the measured span.
 void report(const char* what, const std::vector<double>& errors, double total_s, double nominal_s,
             double cpu_s)
@@ -54,35 +48,12 @@ void report(const char* what, const std::vector<double>& errors, double total_s,
                 nominal_s, (total_s - nominal_s) / nominal_s * 100.0, cpu_s / total_s * 100.0);
 }
 
-// The machine's wake-up latency: how late an absolute-deadline sleep returns.
 void bare_loop(int wakeups, bool raise)
 {
-    std::thread sleeper([&] {
-        if (raise)
-            raise_sending_priority();
-        std::vector<double> late;
-        const double cpu_before = cpu_seconds();
-        timespec deadline{};
-        ::clock_gettime(CLOCK_MONOTONIC, &deadline);
-        const timespec start = deadline;
-        for (int n = 0; n < wakeups; ++n) {
-            deadline.tv_nsec += 10'000'000;
-            if (deadline.tv_nsec >= 1'000'000'000) {
-                deadline.tv_nsec -= 1'000'000'000;
-                ++deadline.tv_sec;
-            }
-            ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr);
-            timespec woke{};
-            ::clock_gettime(CLOCK_MONOTONIC, &woke);
-            late.push_back(double(woke.tv_sec - deadline.tv_sec) * 1e3 +
-                           double(woke.tv_nsec - deadline.tv_nsec) / 1e6);
-        }
-        const double total = double(deadline.tv_sec - start.tv_sec) +
-                             double(deadline.tv_nsec - start.tv_nsec) / 1e9 + late.back() / 1e3;
-        report("bare loop of 10 ms absolute sleeps", late, total, wakeups * 0.01,
-               cpu_seconds() - cpu_before);
-    });
-    sleeper.join();
+    const double cpu_before = cpu_seconds();
+    const std::vector<double> late = bench::WakeupProbe(raise, std::size_t(wakeups)).wait();
+    report("bare loop of 10 ms absolute sleeps", late, wakeups * 0.01 + late.back() / 1e3,
+           wakeups * 0.01, cpu_seconds() - cpu_before);
 }
 
 SatelliteTable one_row_table()

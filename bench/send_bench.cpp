@@ -1,6 +1,7 @@
 // One `tervalink-frames send` of one TP row (45 frames, 64.5 s) to eight pseudo-terminals at
 // once, at the real clock. Per line: the pause error at the writes (from the send's own frames
-// log) and at the far end; then the CPU the send process used.
+// log) and at the far end; then how late plain 10 ms sleeps came on this machine meanwhile, and
+// the CPU the send process used.
 //   send_bench [LINES]
 #include <spawn.h>
 #include <sys/resource.h>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -16,12 +18,14 @@
 #include <vector>
 
 #include "far_end.h"
+#include "wakeup_probe.h"
 
 extern char** environ;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using tervalink::bench::percentile;
 
 // The pauses of one TP row: 30, 30, 20 k + 210 ticks for k = 1..15.
 std::vector<double> nominal_ms()
@@ -30,12 +34,6 @@ std::vector<double> nominal_ms()
     for (int k = 1; k <= 15; ++k)
         pauses.insert(pauses.end(), {300.0, 300.0, (20.0 * k + 210) * 10});
     return pauses;
-}
-
-double percentile(std::vector<double> values, double fraction)
-{
-    std::sort(values.begin(), values.end());
-    return values[static_cast<std::size_t>(fraction * double(values.size() - 1) + 0.5)];
 }
 
 void print_errors(const char* where, const std::vector<double>& times_ms)
@@ -76,6 +74,7 @@ int main(int argc, char** argv)
         argv_child.push_back(a.data());
     argv_child.push_back(nullptr);
 
+    tervalink::bench::WakeupProbe machine(true, SIZE_MAX);
     const auto started = Clock::now();
     pid_t child = 0;
     if (::posix_spawn(&child, argv_child[0], nullptr, nullptr, argv_child.data(), environ) != 0) {
@@ -89,6 +88,7 @@ int main(int argc, char** argv)
     const double cpu_s = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                          double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 
+    const std::vector<double> machine_late = machine.stop();
     std::vector<std::vector<double>> written(far_ends.size());
     std::ifstream in(log);
     for (std::string line; std::getline(in, line);) {
@@ -112,6 +112,13 @@ int main(int argc, char** argv)
             arrived.push_back(std::chrono::duration<double, std::milli>(at - started).count());
         print_errors("at far end:", arrived);
     }
+    const auto stalls = std::count_if(machine_late.begin(), machine_late.end(),
+                                      [](double late) { return late > 1.0; });
+    std::printf("this machine in the same run (10 ms absolute sleeps beside the send): "
+                "late median %.3f ms, p99 %.3f ms, max %.3f ms; %td of %zu over 1 ms\n",
+                percentile(machine_late, 0.5), percentile(machine_late, 0.99),
+                *std::max_element(machine_late.begin(), machine_late.end()), stalls,
+                machine_late.size());
     std::printf("send CPU %.3f s user+system = %.3f %% of one core\n", cpu_s, cpu_s / wall_s * 100);
     return 0;
 }
