@@ -1,8 +1,7 @@
 // The sending engine and the update run on a virtual clock: schedules, deadlines, stops, failing
 // writes, and what the window shows meanwhile.
-#include <condition_variable>
 #include <functional>
-#include <mutex>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -48,11 +47,7 @@ private:
 class Outcome : public TransmissionListener {
 public:
     void update_started(std::size_t index) override { log += "start" + std::to_string(index) + " "; }
-    void frame_written(const TransmissionStep&, TransmissionClock::Time at) override
-    {
-        log += "w ";
-        reported.push_back(at / tick_period);
-    }
+    void frame_written(const TransmissionStep&, TransmissionClock::Time at) override { log += "w "; reported.push_back(at / tick_period); }
     void progress(int value) override { log += "p" + std::to_string(value) + " "; }
     void finished() override { log += "finished"; }
     void failed(const std::string& description) override { log += "failed: " + description; }
@@ -137,20 +132,8 @@ INSTANTIATE_TEST_SUITE_P(AtEveryStep, Stops,
                                          StopCase{"LastPause", 59, {0, 30, 50}}),
                          [](const auto& test_case) { return std::string(test_case.param.name); });
 
-TEST(Sender, FailingWriteEndsTheLineWithTheWritesDescription)
-{
-    VirtualClock clock;
-    Line line(clock);
-    line.failing_write = 3;
-    Outcome outcome;
-    Sender sender;
-    sender.start({three_frames(), three_frames()}, line, clock, outcome, SendingPriority::normal);
-    sender.join();
-    EXPECT_EQ(line.ticks, (Ticks{0, 30}));
-    EXPECT_EQ(outcome.log, "start0 w w p1 failed: Cannot write to COM 3 (/dev/ttyUSB2): the device has gone");
-}
-
-TEST(Sender, UpdatesFollowEachOtherWithoutAGapAndReportTheirEnd)
+// Updates follow each other without a gap; a failing write ends the line with its description.
+TEST(Sender, SendsUpdatesBackToBackAndEndsOnAFailingWrite)
 {
     VirtualClock clock;
     Line line(clock);
@@ -159,39 +142,33 @@ TEST(Sender, UpdatesFollowEachOtherWithoutAGapAndReportTheirEnd)
     sender.stop("the transmission before was stopped"); // the next one starts afresh
     sender.start({three_frames('S'), three_frames('B')}, line, clock, outcome, SendingPriority::normal);
     sender.join();
-    EXPECT_EQ(line.ticks, (Ticks{0, 30, 50, 60, 90, 110}));
-    EXPECT_EQ(line.wire, (Bytes{0x23, 'S', 0x2A, 0x23, 'S', 0x2A, 0x23, 'S', 0x2A,
-                                0x23, 'B', 0x2A, 0x23, 'B', 0x2A, 0x23, 'B', 0x2A}));
+    EXPECT_EQ(line.wire, (Bytes{0x23, 'S', 0x2A, 0x23, 'S', 0x2A, 0x23, 'S', 0x2A, 0x23, 'B', 0x2A, 0x23, 'B', 0x2A, 0x23, 'B', 0x2A}));
     EXPECT_EQ(outcome.log, "start0 w w p1 w start1 w w p1 w finished");
+    line.failing_write = 9;
+    outcome.log.clear();
+    sender.start({three_frames(), three_frames()}, line, clock, outcome, SendingPriority::normal);
+    sender.join();
+    EXPECT_EQ(line.ticks, (Ticks{0, 30, 50, 60, 90, 110, 120, 150}));
+    EXPECT_EQ(outcome.log, "start0 w w p1 failed: Cannot write to COM 3 (/dev/ttyUSB2): the device has gone");
 }
 
 // The real clock: a stop from another thread wakes a pause of 300 s at once. Were the sleep not
 // woken, stop() would not return and the test would run into its time limit.
 TEST(Sender, StopWakesAPauseOfTheMonotonicClock)
 {
-    class FirstWrite : public FrameSink {
-    public:
-        void write_frame(std::span<const std::uint8_t>) override
-        {
-            const std::lock_guard lock(mutex);
-            ++written;
-            changed.notify_all();
-        }
-        std::mutex mutex;
-        std::condition_variable changed;
+    struct FirstWrite : FrameSink {
+        void write_frame(std::span<const std::uint8_t>) override { if (++written == 1) first.set_value(); }
+        std::promise<void> first;
         int written = 0;
     } sink;
+    auto first_write = sink.first.get_future();
     Transmission long_pause;
-    long_pause.steps = {{{0x23, 'S', 0x2A}, FrameKind::tp, 30000, {}},
-                        {{0x23, 'S', 0x2A}, FrameKind::tp, 30, {}}};
+    long_pause.steps = {{{0x23, 'S', 0x2A}, FrameKind::tp, 30000, {}}, {{0x23, 'S', 0x2A}, FrameKind::tp, 30, {}}};
     MonotonicClock clock;
     Outcome outcome;
     Sender sender;
     sender.start({long_pause}, sink, clock, outcome, SendingPriority::normal);
-    {
-        std::unique_lock lock(sink.mutex);
-        sink.changed.wait(lock, [&] { return sink.written == 1; });
-    }
+    first_write.wait();
     sender.stop("The update was stopped because the window was closed");
     EXPECT_EQ(sink.written, 1);
     EXPECT_EQ(outcome.log, "start0 w failed: The update was stopped because the window was closed");
