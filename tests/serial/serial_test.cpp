@@ -254,13 +254,8 @@ void SerialTest::writes_fail_on_a_closed_or_unplugged_port()
 // One line through a sequence of CONNECT and DISCONNECT presses; ROOT is the device folder.
 void SerialTest::connect_and_disconnect()
 {
-    struct Press {
-        bool caption_is_connect;
-        const char* port_box_text;
-        bool connected;
-        QString failure;
-    };
-    const Press presses[] = {
+    // The caption pressed, the port box text, connected afterwards, the failure shown.
+    const std::tuple<bool, const char*, bool, QString> presses[] = {
         {true, "COM 107", true, ""},
         {true, "COM 107", true, ""}, // the port still open from the first press is closed first
         {true, "COM 107.5", false, "Cannot open COM 108 (ROOT/ttyUSB8): no such device"},
@@ -271,28 +266,24 @@ void SerialTest::connect_and_disconnect()
         {false, "COM 107", false, ""}};
     DeviceFolder devices;
     SerialLine line(devices.root);
-    for (const Press& press : presses) {
-        const ConnectionOutcome outcome =
-            toggle_connection(line, press.caption_is_connect, press.port_box_text);
-        QCOMPARE(outcome.connected, press.connected);
-        QCOMPARE(line.is_open(), press.connected);
+    for (const auto& [caption_is_connect, text, connected, failure] : presses) {
+        const ConnectionOutcome outcome = toggle_connection(line, caption_is_connect, text);
+        QCOMPARE(outcome.connected, connected);
+        QCOMPARE(line.is_open(), connected);
         QCOMPARE(QString::fromStdString(outcome.failure.value_or("")),
-                 QString(press.failure).replace("ROOT", QString::fromStdString(devices.root)));
+                 QString(failure).replace("ROOT", QString::fromStdString(devices.root)));
     }
 }
 
 void SerialTest::open_failure_descriptions()
 {
-    struct Case {
-        QSerialPort::SerialPortError error;
-        std::optional<DevicePermission> denied; // set when this user may not read and write it
-        const char* description;
-    };
     const auto denied = [](const char* group, unsigned mode, bool listed, bool in_session) {
         return std::optional<DevicePermission>({group, mode, "tech", listed, in_session});
     };
     const auto busy = QSerialPort::PermissionError;
-    const Case cases[] = {
+    // Qt's error, how the user stands towards the device when they may not use it, the reason.
+    const std::tuple<QSerialPort::SerialPortError, std::optional<DevicePermission>, const char*>
+        cases[] = {
         {busy, std::nullopt, "it is in use by another program"},
         {busy, denied("uucp", 0660, false, false),
          "permission denied; the device belongs to group uucp: add your user to it (sudo usermod "
@@ -305,10 +296,10 @@ void SerialTest::open_failure_descriptions()
         {busy, denied("dialout", 0640, false, false), "permission denied"},
         {QSerialPort::DeviceNotFoundError, std::nullopt, "no such device"},
         {QSerialPort::OpenError, denied("dialout", 0660, false, false), "Input/output error"}};
-    for (const Case& c : cases)
-        QCOMPARE(describe_open_failure("COM 100 (/dev/ttyUSB0)", c.error, c.denied,
+    for (const auto& [error, denied_user, reason] : cases)
+        QCOMPARE(describe_open_failure("COM 100 (/dev/ttyUSB0)", error, denied_user,
                                        "Input/output error"),
-                 std::string("Cannot open COM 100 (/dev/ttyUSB0): ") + c.description);
+                 std::string("Cannot open COM 100 (/dev/ttyUSB0): ") + reason);
 }
 
 // The group and mode come from the node itself: a file given group dialout and mode 0660, as
