@@ -188,13 +188,18 @@ private slots:
         const std::vector<int> ticks{150, 220, 150, 240, 150, 260, 150, 280, 150};
         const auto arrivals = far_end.frame_arrivals(24);
         QStringList faults;
+        double low = 1e9, high = -1e9;
         for (std::size_t i = 0; i < ticks.size(); ++i) {
-            const double pause_ms =
-                std::chrono::duration<double, std::milli>(arrivals[i + 1] - arrivals[i]).count();
-            if (pause_ms < ticks[i] * 10.0 - 10.0 || pause_ms > ticks[i] * 10.0 + 40.0)
-                faults << QString("pause %1: %2 ms, nominal %3 ms").arg(i).arg(pause_ms).arg(
-                              ticks[i] * 10);
+            const double error =
+                std::chrono::duration<double, std::milli>(arrivals[i + 1] - arrivals[i]).count() -
+                ticks[i] * 10.0;
+            low = std::min(low, error);
+            high = std::max(high, error);
+            if (error < -10.0 || error > 40.0)
+                faults << QString("pause %1 is %2 ms off").arg(i).arg(error);
         }
+        qInfo("pause error at the far end, 4 s modal dialog open: min %.3f ms, max %.3f ms", low,
+              high);
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
     }
 };

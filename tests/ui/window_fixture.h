@@ -107,10 +107,8 @@ struct WindowFixture {
             QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, at);
         }
     }
-    QString device_path(int number = 7) const // <device root>/ttyUSB<number>
-    {
-        return device_root.filePath(QStringLiteral("ttyUSB%1").arg(number));
-    }
+    // <device root>/ttyUSB<n>
+    QString device_path(int n = 7) const { return device_root.filePath(QString("ttyUSB%1").arg(n)); }
     // Whether another program could open "COM 107" now.
     bool device_free() const
     {
