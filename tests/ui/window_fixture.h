@@ -1,74 +1,132 @@
 #pragma once
-
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
-
-#include <QString>
-#include <QStringList>
-#include <QtGlobal>
+// The test doubles of the window tests, and the steps a user takes on the window.
+#include <QtWidgets>
+#include <QTest>
 
 #include "frm_main.h"
-#include "port_discovery.h"
-
-class QAbstractButton;
-class QLineEdit;
+#include "held_clock.h"
+#include "pseudo_terminal.h"
+#include "serial_line.h"
 
 namespace tervalink::test {
 
-// Device names as a platform inventory would give them; or a failure when asked.
-class FakeInventory : public DeviceInventory {
-public:
-    std::vector<InventoryDevice> devices() override;
-
-    std::vector<InventoryDevice> listed;
+// Devices as a platform inventory gives them, by display name; or a failure when asked.
+struct FakeInventory : DeviceInventory {
+    std::vector<InventoryDevice> devices() override
+    {
+        if (failure)
+            throw std::runtime_error(*failure);
+        std::vector<InventoryDevice> listed;
+        for (const std::string& name : names)
+            listed.push_back({name, "/dev/ttyTEST", "test adapter"});
+        return listed;
+    }
+    std::vector<std::string> names;
     std::optional<std::string> failure;
 };
 
-InventoryDevice named_device(const std::string& display_name);
-
-struct WindowOptions {
-    std::vector<InventoryDevice> devices;
-    std::optional<std::string> inventory_failure;
-    TransmissionClock* clock = nullptr; // the machine's own when none is given
-    std::string device_root{"/dev"};
+// Closes every modal message box as soon as it is up, whatever its buttons, so that no test
+// waits for a user; records its text, and the title, icon and buttons of the last one. Polls
+// from the event loop, including the nested loops of modal boxes and of the update's waits.
+struct MessageBoxCloser {
+    MessageBoxCloser()
+    {
+        QObject::connect(&poll, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr || !box->isVisible())
+                return;
+            texts << box->text();
+            form = {box->windowTitle(), box->icon(), box->standardButtons()};
+            box->done(0);
+        });
+        poll.start(5);
+    }
+    QStringList texts;
+    std::tuple<QString, QMessageBox::Icon, QMessageBox::StandardButtons> form;
+    QTimer poll;
 };
 
-// The real window with test doubles for the platform: a fake inventory, a file chooser that
-// answers with `chosen_path`, and a device root of the test's own.
-class WindowFixture {
-public:
-    explicit WindowFixture(WindowOptions options = {});
-
-    frmMain& window() { return *window_; }
-    void show(); // shows the window and waits until it is exposed
-
-    template <typename Widget>
+// The real window with doubles for the platform: a fake inventory, a file chooser that answers
+// `chosen_path`, updates on a held clock unless another is given, and a device root of its own
+// whose ttyUSB7 ("COM 107") is the pseudo-terminal `pty`, or the far end given. Shown, and
+// exposed, unless told otherwise.
+struct WindowFixture {
+    explicit WindowFixture(std::vector<std::string> device_names = {},
+                           std::optional<std::string> inventory_failure = {},
+                           TransmissionClock* transmission_clock = nullptr,
+                           const std::string& far_end = {}, bool shown = true)
+    {
+        inventory.names = std::move(device_names);
+        inventory.failure = std::move(inventory_failure);
+        if (!QFile::link(QString::fromStdString(far_end.empty() ? pty.slave_path() : far_end),
+                         device_root.filePath("ttyUSB7")))
+            qFatal("cannot prepare the device folder");
+        window = std::make_unique<frmMain>(FrmMainDependencies{
+            inventory, transmission_clock ? transmission_clock : &clock,
+            [this](QWidget*) { return ++chooser_calls, chosen_path; },
+            device_root.path().toStdString()});
+        if (shown && (window->show(), !QTest::qWaitForWindowExposed(window.get())))
+            qFatal("the window was not exposed");
+    }
+    template <typename Widget = QWidget>
     Widget* find(const QString& name) const
     {
-        auto* widget = window_->findChild<Widget*>(name);
-        if (widget == nullptr)
-            qFatal("the window has no control named %s", qPrintable(name));
-        return widget;
+        auto* widget = window->findChild<Widget*>(name);
+        return widget ? widget : (qFatal("no control named %s", qPrintable(name)), nullptr);
+    }
+    // What each control shows: a caption, a box's text, a drop-down's current text.
+    QStringList texts(const QStringList& names) const
+    {
+        QStringList all;
+        for (const QString& name : names) {
+            const QWidget* control = find(name);
+            QVariant text = control->property("text");
+            if (!text.isValid())
+                text = control->property(control->inherits("QComboBox") ? "currentText" : "title");
+            all << text.toString();
+        }
+        return all;
+    }
+    // One step per entry: "opSat_3" clicks that control where a user would (on the indicator of
+    // a check box or option), "txtNID_16=1" selects all in that box or drop-down and types (an
+    // empty right side clears it).
+    void perform(const QStringList& steps)
+    {
+        for (const QString& step : steps) {
+            if (const qsizetype equals = step.indexOf('='); equals >= 0) {
+                QWidget* box = find(step.left(equals));
+                box->setFocus();
+                QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClick(box, Qt::Key_Delete);
+                QTest::keyClicks(box, step.mid(equals + 1));
+                continue;
+            }
+            auto* button = find<QAbstractButton>(step);
+            const bool ticks = button->inherits("QCheckBox") || button->inherits("QRadioButton");
+            const QPoint at = ticks ? QPoint(6, button->height() / 2) : button->rect().center();
+            QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, at);
+        }
+    }
+    // <device root>/ttyUSB<n>
+    QString device_path(int n = 7) const { return device_root.filePath(QString("ttyUSB%1").arg(n)); }
+    // Whether another program could open "COM 107" now.
+    bool device_free() const
+    {
+        try {
+            SerialLine().open_path(device_path().toStdString());
+        } catch (const std::exception&) {
+            return false;
+        }
+        return true;
     }
 
     FakeInventory inventory;
     QString chosen_path;
     int chooser_calls = 0;
-
-private:
-    std::unique_ptr<frmMain> window_;
+    HeldClock clock;
+    PseudoTerminal pty;
+    QTemporaryDir device_root;
+    std::unique_ptr<frmMain> window;
 };
-
-QString indexed(const char* name, int index);
-
-// A click where a user clicks: on the indicator of a check box or option, mid-button otherwise.
-void click(QAbstractButton* button);
-// What a user does, one step per entry: "opSat_3" clicks that control, "txtNID_16=1" types into
-// that box (an empty right side clears it).
-void perform(WindowFixture& ui, const QStringList& steps);
-// Replaces the text of a box by typing, as a user would: select all, then the keys.
-void type_into(QLineEdit* box, const QString& text);
 
 } // namespace tervalink::test
