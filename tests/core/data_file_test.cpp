@@ -28,15 +28,11 @@ std::vector<std::string> file_lines(int count)
 {
     std::vector<std::string> lines;
     for (int n = 1; n <= count; ++n) {
-        std::string line;
-        if (n <= tp_line_count) {
-            for (int v : {(n - 1) % slot_count, 100 + n, n, 11000 + n, 27000 + n})
-                line += std::to_string(v) + ",";
-            lines.push_back("S" + line.substr(0, line.size() - 1) + (n % 2 ? ",1" : ",0"));
-            continue;
-        }
-        for (int k = 0; k < auto_rate_count; ++k)
-            line += (k ? "," : "") + std::to_string(20000 + 1000 * (n - 40) + k);
+        const std::string d = (n < 10 ? "0" : "") + std::to_string(n);
+        std::string line = "S" + std::to_string((n - 1) % slot_count) + ",1" + d + "," + std::to_string(n) + ",110" + d + ",270" + d + (n % 2 ? ",1" : ",0");
+        if (n > tp_line_count)
+            for (int k = 0; k < auto_rate_count; ++k)
+                line = (k ? line + ",2" : "2") + std::to_string(n - 40) + "00" + std::to_string(k);
         lines.push_back(line);
     }
     return lines;
@@ -114,7 +110,6 @@ TEST(DataFileImport, WholeFileFillsTheTableKeepsTheTicksAndClearsTheSelection)
 
     // A short file copies the buffers as they stand: what an earlier file left comes back,
     // whatever was typed since.
-    table.set_text(Field::freq, 20, "12000");
     table.set_text(Field::position, 11, "7");
     table.set_text(Field::auto_rate, 3, "999");
     ASSERT_EQ(read(buffers, "X,1,2,3,4,0\nX,1,2,3,4,0"), "");
@@ -122,7 +117,6 @@ TEST(DataFileImport, WholeFileFillsTheTableKeepsTheTicksAndClearsTheSelection)
     EXPECT_EQ(buffers.file_line_count, 2);
     EXPECT_EQ(row(table, 1), (Texts{"1", "2", "3", "4", "V"}));
     EXPECT_EQ(row(table, 11), (Texts{"112", "12", "11012", "27012", "V"}));
-    EXPECT_EQ(row(table, 20), (Texts{"-", "21", "11021", "27021", "H"}));
     EXPECT_EQ(table.auto_rate(3), "1000");
     ASSERT_EQ(read(buffers, ""), "");
     EXPECT_EQ(buffers.file_line_count, 0);
@@ -151,54 +145,31 @@ TEST(DataFileImport, FieldsAreStoredAsTextsWithinTheTableLimits)
 }
 
 // CR, LF and CR LF each end a line, and a line, a field or a CR LF pair may be cut anywhere
-// between two reads.
-TEST(DataFileReader, EveryLineBreakStyleAndEveryCutGiveTheSameBuffers)
+// between two reads. Each case reads, whole and in pieces, over buffers whose every field is "o";
+// a failing read keeps what it stored: earlier lines whole, the failing line up to its last comma,
+// later lines untouched. An auto case line is followed by a long line without commas, which stops
+// the read without storing anything. Short complete auto lines take a faster way through the
+// reader than lines cut by the end of a piece.
+TEST(DataFileReader, EveryLineBreakAndCutReadsAlikeAndALineWithoutItsCommasKeepsWhatWasStored)
 {
     const auto lines = file_lines(41);
-    std::string mixed;
+    std::string mixed, long_file = join(file_lines(40), "\n"); // line numbers beyond sixteen bits
     for (std::size_t n = 0; n < lines.size(); ++n)
         mixed += lines[n] + std::array{"\n", "\r", "\r\n"}[n % 3];
-    const std::string lf = join(lines, "\n");
-    const std::string empty_line_2 = "f.csv, line 2: expected 5 commas, found 0 (the line is empty)";
-    const struct { std::string text, failure; } cases[] = { // failure: "" when the read succeeds
-        {lf, ""}, {join(lines, "\r"), ""}, {join(lines, "\r\n"), ""}, {mixed, ""}, {lf.substr(0, lf.size() - 1), ""},
-        {join(lines, "\n\r"), empty_line_2}, {join(lines, "\r\r\n"), empty_line_2}};
-    for (const auto& c : cases) {
-        for (std::size_t piece : {whole, std::size_t{1}, std::size_t{2}, std::size_t{7}, std::size_t{33}}) {
-            ImportBuffers buffers;
-            ASSERT_EQ(read(buffers, c.text, piece), c.failure) << piece;
-            if (!c.failure.empty())
-                continue;
-            EXPECT_EQ(texts(buffers.file_tp_records[0]), (Texts{"S0", "101", "1", "11001", "27001", "1"}));
-            EXPECT_EQ(texts(buffers.file_tp_records[38]), (Texts{"S12", "139", "39", "11039", "27039", "1"}));
-            EXPECT_EQ(buffers.file_auto_rates[9], "21009");
-        }
-    }
-}
-
-// Each case reads, whole and byte by byte, over buffers whose every field is "o": the buffers keep
-// what the failing read stored (earlier lines whole, the failing line up to its last comma, later
-// lines untouched). An auto case line is followed by a long line without commas, which stops the
-// read without storing anything. Short complete auto lines take a faster way through the reader
-// than lines cut by the end of a piece.
-TEST(DataFileReader, LineWithoutItsCommasFailsKeepingWhatWasStored)
-{
-    const Texts o6(6, "o");
-    const std::string tp = join(file_lines(39), "\n"), stop = "\n" + std::string(100, 'x');
-    std::vector<std::string> tp_short = file_lines(40);
-    tp_short[11] = "N,P,Q,R,S";
-    std::vector<std::string> empty_tp = file_lines(40);
-    empty_tp[4] = "";
-    std::string long_file = join(file_lines(40), "\n"); // line numbers beyond sixteen bits
     for (int n = 41; n <= 70000; ++n)
         long_file += "1,2,3,4,5,6,7,8,9,10\n";
+    const std::string lf = join(lines, "\n"), tp = join(file_lines(39), "\n"), stop = "\n" + std::string(100, 'x');
     const auto tenth = [](std::string last) { return Texts{"1", "2", "3", "4", "5", "6", "7", "8", "9", std::move(last)}; };
-    const std::string at_41 = "line 41: expected 9 commas, found 0";
-    // message after "f.csv, "; line_count: TP lines stored whole; stored: the buffer of the
-    // failing line (its TP record, or the auto values).
+    const Texts o6(6, "o"), line_41 = {"21000", "21001", "21002", "21003", "21004", "21005", "21006", "21007", "21008", "21009"};
+    const std::string at_41 = "line 41: expected 9 commas, found 0", empty_2 = "line 2: expected 5 commas, found 0 (the line is empty)";
+    // message after "f.csv, " ("" when the read succeeds); line_count: TP lines stored whole;
+    // stored: the buffer of the last line read (its TP record, or the auto values).
     const struct { std::string text, message; int line_count; Texts stored; } cases[] = {
-        {join(tp_short, "\n"), "line 12: expected 5 commas, found 4", 11, {"N", "P", "Q", "R", "o", "o"}},
-        {join(empty_tp, "\r"), "line 5: expected 5 commas, found 0 (the line is empty)", 4, o6},
+        {lf, "", 39, line_41}, {join(lines, "\r"), "", 39, line_41}, {join(lines, "\r\n"), "", 39, line_41},
+        {mixed, "", 39, line_41}, {lf.substr(0, lf.size() - 1), "", 39, line_41},
+        {join(lines, "\n\r"), empty_2, 1, o6}, {join(lines, "\r\r\n"), empty_2, 1, o6},
+        {join(file_lines(11), "\n") + "N,P,Q,R,S\n" + tp, "line 12: expected 5 commas, found 4", 11, {"N", "P", "Q", "R", "o", "o"}},
+        {join(file_lines(4), "\r") + "\r" + tp, "line 5: expected 5 commas, found 0 (the line is empty)", 4, o6},
         {long_file + "1,2,3\n", "line 70001: expected 9 commas, found 2", 39, tenth("10")},
         // One line of 8 MiB: what is kept of a field stays within its limit.
         {std::string(8 << 20, 'x'), "line 1: expected 5 commas, found 0", 0, o6},
@@ -216,23 +187,19 @@ TEST(DataFileReader, LineWithoutItsCommasFailsKeepingWhatWasStored)
         {join(file_lines(40), "\n") + "\n", "line 41: expected 9 commas, found 0 (the line is empty)", 39,
          {"20000", "20001", "20002", "20003", "20004", "20005", "20006", "20007", "20008", "20009"}}};
     for (const auto& c : cases) {
-        for (std::size_t piece : {whole, std::size_t{1}}) {
+        for (std::size_t piece : {whole, std::size_t{1}, std::size_t{2}, std::size_t{7}, std::size_t{33}}) {
             ImportBuffers buffers;
             for (auto& record : buffers.file_tp_records)
                 record.fill("o");
             buffers.file_auto_rates.fill("o");
-            EXPECT_EQ(read(buffers, c.text, piece), "f.csv, " + c.message) << piece;
+            EXPECT_EQ(read(buffers, c.text, piece), c.message.empty() ? "" : "f.csv, " + c.message) << piece;
             const auto& records = buffers.file_tp_records;
             const auto n = static_cast<std::size_t>(c.line_count);
             EXPECT_EQ(buffers.file_line_count, c.line_count) << c.message;
             EXPECT_EQ(n == tp_line_count ? texts(buffers.file_auto_rates) : texts(records[n]), c.stored) << c.message;
-            if (n == tp_line_count)
-                continue;
-            EXPECT_EQ(records[n + 1][2], "o") << c.message;
-            EXPECT_EQ(buffers.file_auto_rates[0], "o") << c.message;
-            if (n > 0) {
-                EXPECT_EQ(records[n - 1][2], std::to_string(n)) << c.message;
-            }
+            // The line before the last one read is whole; the next TP record and the autos are untouched.
+            const Texts around = {n ? join(texts(records[n - 1]), ",") : "-", n < tp_line_count ? records[n + 1][2] + buffers.file_auto_rates[0] : "oo"};
+            EXPECT_EQ(around, (Texts{n ? file_lines(c.line_count)[n - 1] + "," : "-", "oo"})) << c.message;
         }
     }
 }
