@@ -11,11 +11,13 @@
 
 #include "data_file.h"
 #include "data_file_reader.h"
-#include "failure.h"
+#include "failure_of.h"
 #include "satellite_table.h"
 
 namespace tervalink {
 namespace {
+
+using test::failure_of;
 
 namespace fs = std::filesystem;
 using Autos = std::array<std::string, auto_rate_count>;
@@ -44,18 +46,6 @@ std::string join(const std::vector<std::string>& lines, const std::string& line_
     for (const auto& line : lines)
         text += line + line_break;
     return text;
-}
-
-// The failure's description, or "" when the call succeeds.
-template <typename Call>
-std::string failure_of(Call call)
-{
-    try {
-        call();
-    } catch (const Failure& failure) {
-        return failure.what();
-    }
-    return {};
 }
 
 // Reads the text as the file "f.csv" fed in pieces of the given size, then finishes.

@@ -8,24 +8,14 @@
 
 #include <gtest/gtest.h>
 
-#include "failure.h"
+#include "failure_of.h"
 #include "frame_decoder.h"
 #include "frames.h"
 
 namespace tervalink {
 namespace {
 
-// The failure's description, or "" when the call succeeds.
-template <typename Call>
-std::string failure_of(Call call)
-{
-    try {
-        call();
-    } catch (const Failure& failure) {
-        return failure.what();
-    }
-    return {};
-}
+using test::failure_of;
 
 // slot, row, position, NID, FREQ, SYMB, POL -> plain packet or the failure naming the first field
 // that does not fit, in packet order; tagged packet ("": not checked); whether the plain packet
