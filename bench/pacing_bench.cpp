@@ -100,7 +100,7 @@ void one_row_update(bool raise)
 {
     test::FarEnd far_end;
     SerialLine line;
-    line.open_path(far_end.slave_path());
+    line.open_path(far_end.device_path());
     TimedLine timed(line);
     const SatelliteTable table = one_row_table();
     UpdateImage image;

@@ -61,7 +61,7 @@ int main(int argc, char** argv)
     std::vector<std::string> args{TERVALINK_FRAMES, "send"};
     for (int n = 0; n < count; ++n) {
         far_ends.push_back(std::make_unique<tervalink::test::FarEnd>());
-        args.push_back(far_ends.back()->slave_path());
+        args.push_back(far_ends.back()->device_path());
     }
     const std::string log = "/tmp/tervalink_send_bench_" + std::to_string(::getpid()) + ".csv";
     for (const char* a : {"--set", "pos:3=130", "--set", "nid:3=1", "--set", "freq:3=11778",
@@ -95,7 +95,7 @@ int main(int argc, char** argv)
         const auto comma = line.find(',');
         const std::string port = line.substr(comma + 1, line.find(',', comma + 1) - comma - 1);
         for (std::size_t n = 0; n < far_ends.size(); ++n)
-            if (far_ends[n]->slave_path() == port)
+            if (far_ends[n]->device_path() == port)
                 written[n].push_back(std::stod(line.substr(0, comma)));
     }
     std::remove(log.c_str());
@@ -103,7 +103,7 @@ int main(int argc, char** argv)
                 WIFEXITED(status) ? WEXITSTATUS(status) : -1, wall_s);
     for (std::size_t n = 0; n < far_ends.size(); ++n) {
         std::printf("line %zu (%s), %zu frames written, %zu bytes received\n", n + 1,
-                    far_ends[n]->slave_path().c_str(), written[n].size(),
+                    far_ends[n]->device_path().c_str(), written[n].size(),
                     far_ends[n]->bytes().size());
         print_errors("at writes:", written[n]);
         std::vector<double> arrived;

@@ -4,7 +4,7 @@
 TERVALINK_PACKAGES=(
   g++ cmake ninja-build pkg-config
   libgtest-dev
-  qt6-base-dev qt6-serialport-dev
+  qt6-base-dev libudev-dev
   fonts-liberation
   scdoc librsvg2-bin
   desktop-file-utils appstream

@@ -49,12 +49,13 @@ std::string quoted(std::string_view text)
     return "\"" + std::string(text) + "\"";
 }
 
-std::string no_port_description(std::int16_t port_number)
+// Where the number starts: after the first four characters, or right after "COM" when a digit
+// follows it, so that "COM12" does not open COM 2.
+std::size_t number_start(std::string_view text)
 {
-    return "COM " + std::to_string(port_number) +
-           " names no port: use COM 1-99 for /dev/ttyS0-98, COM 100-199 for /dev/ttyUSB0-99, "
-           "COM 200-299 for /dev/ttyACM0-99, COM 300-399 for /dev/ttyAMA0-99 or "
-           "COM 400-499 for /dev/rfcomm0-99";
+    if (text.size() > 3 && text.starts_with("COM") && text[3] >= '0' && text[3] <= '9')
+        return 3;
+    return limit_characters(text, prefix_characters).size();
 }
 
 } // namespace
@@ -65,32 +66,14 @@ std::int16_t port_number_from_text(std::string_view port_box_text)
         throw Failure("The port box text " + quoted(port_box_text) +
                       " holds no port number; pick a port from the list or type one such as "
                       "\"COM 100\"");
-    const std::size_t prefix_bytes = limit_characters(port_box_text, prefix_characters).size();
-    const double number = round_half_even(numeric_value(port_box_text.substr(prefix_bytes)));
+    const double number =
+        round_half_even(numeric_value(port_box_text.substr(number_start(port_box_text))));
     // The negated test also refuses a NaN.
     if (!(number >= std::numeric_limits<std::int16_t>::min() &&
           number <= std::numeric_limits<std::int16_t>::max()))
         throw Failure("The port box text " + quoted(port_box_text) +
                       " names no port: its number does not fit -32768..32767");
     return static_cast<std::int16_t>(number);
-}
-
-std::string device_path_for_port(std::int16_t port_number, std::string_view device_root)
-{
-#ifdef _WIN32
-    (void)device_root;
-    if (port_number < 1)
-        throw Failure("COM " + std::to_string(port_number) + " names no port");
-    return "COM" + std::to_string(port_number);
-#else
-    for (const DeviceFamily& family : linux_families) {
-        const int index = port_number - family.first_port;
-        if (index >= 0 && index < family.device_count)
-            return std::string(device_root) + "/" + std::string(family.name_prefix) +
-                   std::to_string(index);
-    }
-    throw Failure(no_port_description(port_number));
-#endif
 }
 
 std::optional<int> port_number_for_device(std::string_view device_name)
@@ -105,9 +88,14 @@ std::optional<int> port_number_for_device(std::string_view device_name)
     return std::nullopt;
 }
 
-std::string port_label(std::int16_t port_number, std::string_view device_path)
+std::optional<std::string> device_name_for_port(int port_number)
 {
-    return "COM " + std::to_string(port_number) + " (" + std::string(device_path) + ")";
+    for (const DeviceFamily& family : linux_families) {
+        const int index = port_number - family.first_port;
+        if (index >= 0 && index < family.device_count)
+            return std::string(family.name_prefix) + std::to_string(index);
+    }
+    return std::nullopt;
 }
 
 } // namespace tervalink

@@ -1,65 +1,9 @@
 #include "serial_line.h"
 
-#include <QSerialPort>
-
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <chrono>
-#include <cstring>
-
-#include "device_naming.h"
 #include "failure.h"
-#include "serial_port_open.h"
+#include "native_port.h"
 
 namespace tervalink {
-
-namespace {
-
-// A frame is 15 or 24 bytes, about 4 ms on the line; a device that takes none of it in this time
-// has stopped working.
-constexpr int write_bound_ms = 100;
-
-std::string write_failure_reason(int error)
-{
-    switch (error) {
-    case EIO:
-    case ENXIO:
-    case ENODEV:
-        return "the device has gone (unplugged?)";
-    case ETIMEDOUT:
-        return "the device took no data for " + std::to_string(write_bound_ms) +
-               " ms; check the adapter and its cable";
-    default:
-        return std::strerror(error);
-    }
-}
-
-// Hands every byte to the device, waiting for room when its queue is full; 0 or an errno value.
-// The device's own handle is written directly: QSerialPort belongs to the thread that opened it,
-// and the frames are written from the sending thread.
-int write_all(int fd, std::span<const std::uint8_t> bytes)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(write_bound_ms);
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written > 0) {
-            bytes = bytes.subspan(static_cast<std::size_t>(written));
-            continue;
-        }
-        if (written < 0 && errno != EAGAIN && errno != EINTR)
-            return errno;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        pollfd writable{fd, POLLOUT, 0};
-        if (left.count() <= 0 || ::poll(&writable, 1, static_cast<int>(left.count())) == 0)
-            return ETIMEDOUT;
-    }
-    return 0;
-}
-
-} // namespace
 
 SerialLine::SerialLine() : SerialLine(std::string(default_device_root)) {}
 
@@ -69,7 +13,7 @@ SerialLine::~SerialLine() = default;
 
 bool SerialLine::is_open() const
 {
-    return port_ && port_->isOpen();
+    return port_ != nullptr;
 }
 
 void SerialLine::set_port_number(std::int16_t port_number)
@@ -79,21 +23,20 @@ void SerialLine::set_port_number(std::int16_t port_number)
 
 void SerialLine::open()
 {
-    const std::string device_path = device_path_for_port(port_number_, device_root_);
-    open_device(device_path, port_label(port_number_, device_path));
+    const PortAddress address = port_address(port_number_, device_root_);
+    open_path(address.device_path, address.label);
 }
 
 void SerialLine::open_path(const std::string& device_path, const std::string& label)
 {
-    open_device(device_path, label.empty() ? device_path : label);
-}
-
-void SerialLine::open_device(const std::string& device_path, const std::string& label)
-{
     close();
-    // Nothing is read from the antenna unit, so the line is opened for writing only.
-    port_ = open_serial_port(device_path, label, QIODevice::WriteOnly);
-    label_ = label;
+    const std::string name = label.empty() ? device_path : label;
+    try {
+        port_ = std::make_unique<NativePort>(device_path);
+    } catch (const Failure& failure) {
+        throw Failure("Cannot open " + name + ": " + failure.what());
+    }
+    label_ = name;
 }
 
 void SerialLine::close()
@@ -105,9 +48,22 @@ void SerialLine::write_frame(std::span<const std::uint8_t> frame)
 {
     if (!is_open())
         throw Failure(std::string(closed_port_failure));
-    const int error = write_all(static_cast<int>(port_->handle()), frame);
-    if (error != 0)
-        throw Failure("Cannot send to " + label_ + ": " + write_failure_reason(error));
+    try {
+        port_->write_all(frame);
+    } catch (const Failure& failure) {
+        throw Failure("Cannot send to " + label_ + ": " + failure.what());
+    }
+}
+
+std::size_t SerialLine::read_some(std::span<std::uint8_t> buffer)
+{
+    if (!is_open())
+        throw Failure("Reading failed: the port is closed");
+    try {
+        return port_->read_some(buffer);
+    } catch (const Failure& failure) {
+        throw Failure("Reading " + label_ + " failed: " + failure.what());
+    }
 }
 
 } // namespace tervalink

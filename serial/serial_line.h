@@ -9,16 +9,16 @@
 #include "device_naming.h"
 #include "transmitter.h"
 
-class QSerialPort;
-
 namespace tervalink {
+
+class NativePort;
 
 inline constexpr std::string_view closed_port_failure =
     "Cannot send to the antenna unit: the port is closed; press CONNECT and start the update again";
 
-// The write-only line to the antenna unit: 57600 baud, 8 data bits, no parity, one stop bit, no
-// flow control, opened exclusively. Opened and closed on one thread; while it is open, one other
-// thread at a time may write frames.
+// The line to the antenna unit: 57600 baud, 8 data bits, no parity, one stop bit, no flow
+// control, opened exclusively. Opened and closed on one thread; while it is open, one other
+// thread at a time may write frames (or, for the monitor, read).
 class SerialLine : public FrameSink {
 public:
     SerialLine();
@@ -30,20 +30,21 @@ public:
 
     bool is_open() const;
     void set_port_number(std::int16_t port_number);
-    void open();  // throws Failure naming port and device
-    void close();
-    // The whole frame, handed to the device before returning; throws Failure naming port and
-    // device when it cannot be.
-    void write_frame(std::span<const std::uint8_t> frame) override;
-
+    void open(); // the device of the port number; throws Failure naming port and device
     // Opens a device path directly (tools and tests may name a path instead of "COM n");
     // failures name it by `label`, or by the path when no label is given.
     void open_path(const std::string& device_path, const std::string& label = {});
+    void close();
+
+    // The whole frame, handed to the device before returning; throws Failure naming port and
+    // device when it cannot be.
+    void write_frame(std::span<const std::uint8_t> frame) override;
+    // What has arrived, waiting up to 100 ms for it; 0 when nothing came. Throws Failure when the
+    // line fails.
+    std::size_t read_some(std::span<std::uint8_t> buffer);
 
 private:
-    void open_device(const std::string& device_path, const std::string& label);
-
-    std::unique_ptr<QSerialPort> port_;
+    std::unique_ptr<NativePort> port_;
     std::int16_t port_number_ = 0;
     std::string device_root_;
     std::string label_; // how failures name the open port: "COM 107 (/dev/ttyUSB7)"

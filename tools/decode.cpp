@@ -4,9 +4,10 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <istream>
+#include <iostream>
 #include <ostream>
 
+#include "console.h"
 #include "exit_codes.h"
 #include "frame_decoder.h"
 
@@ -39,6 +40,8 @@ int run_decode(const DecodeArguments& args, std::istream& in, std::ostream& out,
                std::ostream& err)
 {
     if (!args.path) {
+        if (&in == &std::cin)
+            read_stdin_as_bytes();
         if (decode_stream(in, out))
             return exit_done;
         err << "Reading standard input failed: " << error_text() << '\n';

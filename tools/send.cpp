@@ -2,15 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <cstdio>
-#include <ctime>
 
-#include <pthread.h>
-
-#include <QCoreApplication>
-
+#include "console.h"
 #include "exit_codes.h"
 #include "failure.h"
 #include "port_argument.h"
@@ -20,35 +15,6 @@
 
 namespace tervalink::frames_tool {
 namespace {
-
-// SIGINT and SIGTERM are held for the calling thread and every sending thread it starts, and
-// taken by sigtimedwait between progress reports: a signal can never land inside a write.
-class HeldSignals {
-public:
-    HeldSignals()
-    {
-        sigemptyset(&set_);
-        sigaddset(&set_, SIGINT);
-        sigaddset(&set_, SIGTERM);
-        ::pthread_sigmask(SIG_BLOCK, &set_, &previous_);
-    }
-    ~HeldSignals() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-    HeldSignals(const HeldSignals&) = delete;
-    HeldSignals& operator=(const HeldSignals&) = delete;
-
-    // The signal that came within `wait`, or 0.
-    int take(std::chrono::milliseconds wait) const
-    {
-        const timespec timeout{static_cast<time_t>(wait.count() / 1000),
-                               static_cast<long>(wait.count() % 1000 * 1000000)};
-        const int signal = ::sigtimedwait(&set_, nullptr, &timeout);
-        return signal > 0 ? signal : 0;
-    }
-
-private:
-    sigset_t set_{};
-    sigset_t previous_{};
-};
 
 std::string duration_text(std::int64_t ticks)
 {
@@ -70,7 +36,7 @@ bool open_all(std::vector<std::unique_ptr<SendLine>>& lines, std::ostream& err)
 {
     for (auto& line : lines) {
         try {
-            const PortArgument port = resolve_port(line->port_text());
+            const PortAddress port = resolve_port(line->port_text());
             line->set_label(port.label);
             line->serial().open_path(port.device_path, port.label);
         } catch (const std::exception& failure) {
@@ -155,11 +121,9 @@ bool all_ended(const std::vector<std::unique_ptr<SendLine>>& lines)
     return true;
 }
 
-std::string signal_name(int signal) { return signal == SIGINT ? "SIGINT" : "SIGTERM"; }
-
 // One line per port: what it sent and how it ended.
 bool summarise(const std::vector<std::unique_ptr<SendLine>>& lines, const Batch& batch,
-               int signal, std::ostream& out)
+               const std::optional<ConsoleStop>& stop, std::ostream& out)
 {
     bool any_failed = false;
     for (const auto& line : lines) {
@@ -170,8 +134,8 @@ bool summarise(const std::vector<std::unique_ptr<SendLine>>& lines, const Batch&
             out << "completed, " << counted(batch.updates.size(), "update") << ", " << sent << '\n';
             continue;
         }
-        const bool stopped = signal != 0 && *state.failure == "Stopped by " + signal_name(signal);
-        out << (stopped ? "stopped by " + signal_name(signal) : "failed") << " in "
+        const bool stopped = stop && *state.failure == "Stopped by " + stop->name;
+        out << (stopped ? "stopped by " + stop->name : "failed") << " in "
             << position_text(batch, state) << " after " << sent;
         if (!stopped) {
             any_failed = true;
@@ -222,7 +186,6 @@ int run_send(const SendArguments& args, std::ostream& out, std::ostream& err,
         }
         log.emplace(log_file.get());
     }
-    const auto application = ensure_application();
     std::vector<std::unique_ptr<SendLine>> lines;
     for (const std::string& port : args.ports)
         lines.push_back(std::make_unique<SendLine>(port, batch, log ? &*log : nullptr));
@@ -231,18 +194,18 @@ int run_send(const SendArguments& args, std::ostream& out, std::ostream& err,
 
     if (!args.quiet)
         out << batch_summary(batch) << '\n' << std::flush;
-    const HeldSignals held_signals;
+    ConsoleStops stops;
     for (auto& line : lines)
         line->start(environment.make_clock(), environment.priority);
     ProgressDisplay display(out, err, batch, environment.terminal, args.quiet);
-    int signal = 0;
+    std::optional<ConsoleStop> stop;
     while (!all_ended(lines)) {
         display.show(lines);
-        signal = held_signals.take(environment.refresh);
-        if (signal != 0) {
+        if (auto request = stops.take(environment.refresh); request && !stop) {
+            stop = request;
             display.stopping = true;
             for (auto& line : lines)
-                line->stop("Stopped by " + signal_name(signal));
+                line->stop("Stopped by " + stop->name);
         }
     }
     for (auto& line : lines) {
@@ -250,9 +213,9 @@ int run_send(const SendArguments& args, std::ostream& out, std::ostream& err,
         line->serial().close();
     }
     display.show(lines);
-    const bool any_failed = summarise(lines, batch, signal, out);
-    if (signal != 0)
-        return 128 + signal;
+    const bool any_failed = summarise(lines, batch, stop, out);
+    if (stop)
+        return stop->exit_status;
     return any_failed ? exit_failure : exit_done;
 }
 

@@ -6,7 +6,7 @@
 #include <QRadioButton>
 
 #include "check_data.h"
-#include "connection.h"
+#include "device_naming.h"
 #include "frm_main.h"
 #include "message_box.h"
 #include "qt_text.h"
@@ -78,17 +78,22 @@ void frmMain::CmdConnect_Click()
     // closed port would.
     if (!connecting && updater_.running())
         updater_.stop(std::string(closed_port_failure));
-    ConnectionOutcome outcome;
+    std::optional<std::string> failure;
     try {
-        outcome = toggle_connection(line_, connecting, to_utf8(controls_.cboPort->currentText()));
-    } catch (const std::exception& failure) {
-        outcome = {false, failure.what()};
+        if (line_.is_open())
+            line_.close();
+        if (connecting) {
+            line_.set_port_number(port_number_from_text(to_utf8(controls_.cboPort->currentText())));
+            line_.open();
+        }
+    } catch (const std::exception& error) {
+        failure = error.what();
     }
-    controls_.CmdConnect->setText(outcome.connected ? disconnect_caption : connect_caption);
-    controls_.cmdSend->setEnabled(outcome.connected);
-    if (outcome.failure) {
+    controls_.CmdConnect->setText(line_.is_open() ? disconnect_caption : connect_caption);
+    controls_.cmdSend->setEnabled(line_.is_open());
+    if (failure) {
         update_view_.set_busy(false);
-        show_message_box(this, to_qstring(*outcome.failure));
+        show_message_box(this, to_qstring(*failure));
     }
 }
 

@@ -4,16 +4,18 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
-#include "pseudo_terminal.h"
-
 namespace tervalink::test {
 
-// The antenna unit's end of the line, with a clock: a thread reads the pseudo-terminal as bytes
-// arrive and notes when each frame's first byte came, whatever the program's threads are doing.
+// The antenna unit's end of one line, with a clock: a thread notes the bytes as they arrive and
+// when each came, whatever the program's threads are doing. On Linux it holds a pseudo-terminal;
+// under Wine it is one of the COM ports that wine_far_ends maps onto pseudo-terminals and reads
+// on the Linux side.
 class FarEnd {
 public:
     using Clock = std::chrono::steady_clock;
@@ -23,17 +25,32 @@ public:
     FarEnd(const FarEnd&) = delete;
     FarEnd& operator=(const FarEnd&) = delete;
 
-    const std::string& slave_path() const { return pty_.slave_path(); }
+    // What the program opens: the pseudo-terminal's slave, or "\\.\COMn".
+    const std::string& device_path() const { return device_path_; }
+    // The "COM n" that opens the same device from a line made with device_root(), and how the
+    // line names it in failures.
+    std::int16_t port_number() const { return port_number_; }
+    const std::string& device_root() const { return device_root_; }
+    std::string port_text() const { return "COM " + std::to_string(port_number_); }
+    std::string port_label() const;
+
     std::vector<std::uint8_t> bytes() const;
     // When the first byte of each frame arrived (frames of `frame_size` bytes each).
     std::vector<Clock::time_point> frame_arrivals(std::size_t frame_size) const;
     // Blocks the calling thread, pumping nothing, until `count` bytes have arrived.
     bool wait_for_bytes(std::size_t count, std::chrono::seconds bound) const;
+    // The far end hangs up, as a pulled adapter does: the program's next write fails.
+    void unplug();
 
 private:
+    struct Link; // the system's side of the line
     void read_until_stopped();
+    void record(const std::vector<std::uint8_t>& fresh, Clock::time_point arrived);
 
-    PseudoTerminal pty_;
+    std::unique_ptr<Link> link_;
+    std::string device_path_;
+    std::string device_root_;
+    std::int16_t port_number_ = 0;
     mutable std::mutex mutex_;
     mutable std::condition_variable arrived_;
     std::vector<std::uint8_t> bytes_;

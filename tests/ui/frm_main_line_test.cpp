@@ -98,7 +98,7 @@ private slots:
     {
         MessageBoxCloser boxes;
         FarEnd far_end;
-        WindowFixture ui({}, {}, nullptr, far_end.slave_path());
+        WindowFixture ui({}, {}, nullptr, far_end.device_path());
         ui.perform(connect_steps + autosym_steps);
         ui.clock.hold_at_pause(1);
         ui.perform({"cmdSend"});
@@ -174,7 +174,7 @@ private slots:
     {
         FarEnd far_end;
         MonotonicClock monotonic;
-        WindowFixture ui({}, {}, &monotonic, far_end.slave_path());
+        WindowFixture ui({}, {}, &monotonic, far_end.device_path());
         ui.perform(connect_steps + autosym_steps);
         QDialog dialog(ui.window.get());
         QTimer::singleShot(100, &dialog, [&] {

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tervalink {
+
+// Reasons every system gives in the same words.
+inline constexpr std::string_view device_gone_reason = "the device has gone (unplugged?)";
+inline constexpr std::string_view in_use_reason = "it is in use by another program";
+
+// A frame is 15 or 24 bytes, about 4 ms on the line; a device that takes none of it in this time
+// has stopped working.
+inline constexpr int write_bound_ms = 100;
+
+inline std::string no_data_taken_reason()
+{
+    return "the device took no data for " + std::to_string(write_bound_ms) +
+           " ms; check the adapter and its cable";
+}
+// How long a read waits for the first byte: short enough that Ctrl-C ends the monitor at once,
+// long enough that an idle line costs nothing.
+inline constexpr int read_wait_ms = 100;
+
+// A serial device open on the system's own API, for this program alone, at the antenna unit's
+// line settings: 57600 baud, 8 data bits, no parity, one stop bit, no flow control, raw bytes.
+// Failures throw tervalink::Failure with the reason only; the line puts the port's name in front.
+class NativePort {
+public:
+    explicit NativePort(const std::string& device_path); // throws Failure(reason)
+    ~NativePort();
+    NativePort(const NativePort&) = delete;
+    NativePort& operator=(const NativePort&) = delete;
+
+    // Hands every byte to the device, waiting at most write_bound_ms for room.
+    void write_all(std::span<const std::uint8_t> bytes);
+    // What has arrived, waiting up to read_wait_ms for it; 0 when nothing came.
+    std::size_t read_some(std::span<std::uint8_t> buffer);
+
+private:
+    struct Handle;
+    std::unique_ptr<Handle> handle_;
+};
+
+} // namespace tervalink

@@ -1,0 +1,97 @@
+// serial/: the number in a port box text, and the line itself: bytes on the wire, exclusive
+// opens, and writes that fail. A far end (a pseudo-terminal, or under Wine a COM port mapped onto
+// one) stands in for the antenna unit.
+#include <gtest/gtest.h>
+
+#include "device_naming.h"
+#include "failure_of.h"
+#include "far_end.h"
+#include "serial_line.h"
+#include "worked_frames.h"
+
+namespace tervalink {
+namespace {
+
+using test::failure_of;
+using test::FarEnd;
+
+TEST(PortNumber, IsTheNumberAfterTheFirstFourCharactersOrRightAfterCom)
+{
+    const std::string too_short = "holds no port number; pick a port from the list or type one "
+                                  "such as \"COM 100\"";
+    const std::string no_fit = "names no port: its number does not fit -32768..32767";
+    // The number itself is read like any number text (core number tests): here the prefix, the
+    // rounding half to even and the 16-bit range. "-": the failure is the one of the next column.
+    const std::tuple<const char*, int, std::string> cases[] = {
+        {"COM 1", 1, ""},          {"COM 12", 12, ""},       {"COM 3x", 3, ""},
+        {"COM 2.5", 2, ""},        {"COM 3.5", 4, ""},       {"COM ", 0, ""},
+        {"COM1", 1, ""},           {"COM12", 12, ""},        {"COM107.5", 108, ""},
+        {"COMX9", 9, ""},          {"ÄÖÜ 5", 5, ""},         {"COM -32768", -32768, ""},
+        {"COM 32767", 32767, ""},  {"COM 32767.5", -1, no_fit}, {"COM 1e999", -1, no_fit},
+        {"COM", -1, too_short},    {"", -1, too_short},      {"ÄÖÜ", -1, too_short}};
+    for (const auto& [text, number, failure] : cases) {
+        SCOPED_TRACE(text);
+        int got = -1;
+        const std::string failed = failure_of([&, text = text] { got = port_number_from_text(text); });
+        EXPECT_EQ(got, number);
+        EXPECT_EQ(failed, failure.empty() ? "" : "The port box text \"" + std::string(text) + "\" " + failure);
+    }
+}
+
+TEST(Line, FramesArriveByteExactOnePerWrite)
+{
+    // Line feeds, carriage returns, XON/XOFF and NUL must pass untouched on a raw line.
+    const std::vector<std::uint8_t> control{0x23, 0x53, 0x0A, 0x0D, 0x11, 0x13, 0x00, 0xFF,
+                                            0x7F, 0x03, 0x1A, 0x04, 0x08, 0x9A, 0x2A};
+    FarEnd far_end;
+    SerialLine line;
+    line.open_path(far_end.device_path());
+    std::vector<std::uint8_t> sent;
+    for (const auto& frame : {control, test::autosym, control}) {
+        line.write_frame(frame);
+        sent.insert(sent.end(), frame.begin(), frame.end());
+        ASSERT_TRUE(far_end.wait_for_bytes(sent.size(), std::chrono::seconds(5)));
+        EXPECT_EQ(far_end.bytes(), sent);
+    }
+}
+
+TEST(Line, PortInUseFailsUnderAnyName)
+{
+    FarEnd far_end;
+    SerialLine first(far_end.device_root());
+    first.set_port_number(far_end.port_number());
+    first.open();
+    SerialLine second(far_end.device_root());
+    second.set_port_number(far_end.port_number());
+    EXPECT_EQ(failure_of([&] { second.open(); }),
+              "Cannot open " + far_end.port_label() + ": it is in use by another program");
+    EXPECT_EQ(failure_of([&] { second.open_path(far_end.device_path()); }),
+              "Cannot open " + far_end.device_path() + ": it is in use by another program");
+    EXPECT_FALSE(second.is_open());
+    first.close();
+    second.open();
+    EXPECT_TRUE(second.is_open());
+}
+
+TEST(Line, WritesFailOnAClosedOrUnpluggedPort)
+{
+    FarEnd far_end;
+    SerialLine line(far_end.device_root());
+    const std::vector<std::uint8_t> frame(15, 0x11);
+    EXPECT_EQ(failure_of([&] { line.write_frame(frame); }),
+              "Cannot send to the antenna unit: the port is closed; press CONNECT and start the "
+              "update again");
+    line.set_port_number(far_end.port_number());
+    line.open();
+    line.write_frame(frame);
+    far_end.unplug();
+    EXPECT_EQ(failure_of([&] { line.write_frame(frame); }),
+              "Cannot send to " + far_end.port_label() + ": the device has gone (unplugged?)");
+    line.close();
+    EXPECT_EQ(failure_of([&] { line.write_frame(frame); }),
+              "Cannot send to the antenna unit: the port is closed; press CONNECT and start the "
+              "update again");
+}
+
+} // namespace
+} // namespace tervalink

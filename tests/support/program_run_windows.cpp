@@ -1,0 +1,76 @@
+#include "program_run.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace tervalink::test {
+namespace {
+
+std::string read_all(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The quoting the C runtime undoes when it splits a command line into arguments.
+std::string quoted(const std::string& arg)
+{
+    std::string text = "\"";
+    std::size_t backslashes = 0;
+    for (char c : arg) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        text.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
+        backslashes = 0;
+        text += c;
+    }
+    return text.append(2 * backslashes, '\\') + "\"";
+}
+
+HANDLE inheritable(const std::string& path, bool writing)
+{
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    return ::CreateFileA(path.c_str(), writing ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ,
+                         &inherit, writing ? CREATE_ALWAYS : OPEN_EXISTING, 0, nullptr);
+}
+
+} // namespace
+
+ProgramRun run_program(const std::string& program, const std::vector<std::string>& args,
+                       const std::string& input, const std::string& scratch)
+{
+    // A path from the Linux side of Wine is on drive Z:.
+    std::string command = quoted(program.starts_with("/") ? "Z:" + program : program);
+    for (const std::string& arg : args)
+        command += " " + quoted(arg);
+    const std::string in = scratch + "stdin", out = scratch + "stdout", err = scratch + "stderr";
+    std::ofstream(in, std::ios::binary) << input;
+    STARTUPINFOA start{};
+    start.cb = sizeof start;
+    start.dwFlags = STARTF_USESTDHANDLES;
+    start.hStdInput = inheritable(in, false);
+    start.hStdOutput = inheritable(out, true);
+    start.hStdError = inheritable(err, true);
+    PROCESS_INFORMATION process{};
+    ProgramRun run;
+    if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                         &start, &process)) {
+        ::WaitForSingleObject(process.hProcess, INFINITE);
+        DWORD status = 0;
+        ::GetExitCodeProcess(process.hProcess, &status);
+        run.status = static_cast<int>(status);
+        ::CloseHandle(process.hProcess);
+        ::CloseHandle(process.hThread);
+    }
+    for (HANDLE handle : {start.hStdInput, start.hStdOutput, start.hStdError})
+        ::CloseHandle(handle);
+    run.out = read_all(out);
+    run.err = read_all(err);
+    return run;
+}
+
+} // namespace tervalink::test

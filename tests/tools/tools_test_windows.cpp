@@ -1,0 +1,9 @@
+// tervalink-frames on Windows: how its messages name the ports.
+#include "tools_test_support.h"
+
+namespace tervalink::frames_tool {
+
+const std::string missing_port = "COM 251: no such port";
+const std::string device_path_example = "\\\\.\\COM100";
+
+} // namespace tervalink::frames_tool
