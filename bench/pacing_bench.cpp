@@ -3,7 +3,6 @@
 // many wake-ups as the update has pauses; then a one-row update (45 frames, 6450 ticks, 64.5 s)
 // through the serial line into a pseudo-terminal, paced by the transmission clock.
 //   pacing_bench [--normal-priority]
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -11,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "cpu_time.h"
 #include "far_end.h"
 #include "satellite_table.h"
 #include "serial_line.h"
@@ -20,19 +20,12 @@
 
 using namespace tervalink;
 using Clock = std::chrono::steady_clock;
+using bench::cpu_seconds;
 using bench::percentile;
 
 namespace {
 
 constexpr int bench_slot = 3; // HOTBIRD, 13.0 E
-
-double cpu_seconds()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
 
 double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 

@@ -1,30 +1,25 @@
 #include "wakeup_probe.h"
 
-#include <time.h>
-
 #include <algorithm>
+#include <chrono>
 
+#include "precise_sleep.h"
 #include "thread_priority.h"
 
 namespace tervalink::bench {
 
+// The same last stretch a pause ends with, so the loop shows what this system's timer allows.
 WakeupProbe::WakeupProbe(bool raise, std::size_t wakeups)
     : thread_([this, raise, wakeups] {
           if (raise)
               raise_sending_priority();
-          timespec deadline{};
-          ::clock_gettime(CLOCK_MONOTONIC, &deadline);
+          auto deadline = std::chrono::steady_clock::now().time_since_epoch();
           while (late_ms_.size() < wakeups && !stopping_) {
-              deadline.tv_nsec += 10'000'000;
-              if (deadline.tv_nsec >= 1'000'000'000) {
-                  deadline.tv_nsec -= 1'000'000'000;
-                  ++deadline.tv_sec;
-              }
-              ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr);
-              timespec woke{};
-              ::clock_gettime(CLOCK_MONOTONIC, &woke);
-              late_ms_.push_back(double(woke.tv_sec - deadline.tv_sec) * 1e3 +
-                                 double(woke.tv_nsec - deadline.tv_nsec) / 1e6);
+              deadline += std::chrono::milliseconds(10);
+              sleep_precisely_until(deadline);
+              late_ms_.push_back(std::chrono::duration<double, std::milli>(
+                                     std::chrono::steady_clock::now().time_since_epoch() - deadline)
+                                     .count());
           }
       })
 {
