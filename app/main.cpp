@@ -6,7 +6,7 @@
 
 #include "frm_main.h"
 #include "message_box.h"
-#include "qt_device_inventory.h"
+#include "system_device_inventory.h"
 #include "tervalink_version.h"
 
 namespace {
@@ -58,7 +58,7 @@ int main(int argc, char* argv[])
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(tervalink::application_title);
-    tervalink::QtDeviceInventory inventory;
+    tervalink::SystemDeviceInventory inventory;
     tervalink::frmMain window({inventory});
     window.show();
     return QApplication::exec();

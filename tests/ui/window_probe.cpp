@@ -8,7 +8,7 @@
 #include <QPixmap>
 
 #include "frm_main.h"
-#include "qt_device_inventory.h"
+#include "system_device_inventory.h"
 
 int main(int argc, char* argv[])
 {
@@ -18,7 +18,7 @@ int main(int argc, char* argv[])
         return 2;
     }
     QApplication application(argc, argv);
-    tervalink::QtDeviceInventory inventory;
+    tervalink::SystemDeviceInventory inventory;
     tervalink::frmMain window({inventory});
     window.show();
     QApplication::processEvents();
