@@ -6,8 +6,9 @@
 
 namespace tervalink {
 
-// A data file opened for reading with plain POSIX calls, closed when the object goes. Only
-// regular files are accepted: a device or a pipe could block the window forever.
+// A data file opened for reading with the system's own calls, closed when the object goes. Only
+// regular files are accepted: a device or a pipe could block the window forever. The path is
+// UTF-8 text.
 class DataFileSource {
 public:
     // Throws Failure "Cannot open <path>: <reason>".
@@ -22,10 +23,7 @@ public:
 
 private:
     std::string path_;
-    int fd_ = -1;
+    std::intptr_t handle_ = -1; // a file descriptor on Linux, a HANDLE on Windows
 };
-
-// The reason of a failed file operation in words a user can act on.
-std::string describe_file_error(int error_number);
 
 } // namespace tervalink

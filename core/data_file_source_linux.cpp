@@ -11,15 +11,7 @@
 namespace tervalink {
 namespace {
 
-std::string refusal_of_kind(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return describe_file_error(EISDIR);
-    return "it is not a regular file (a device, pipe or socket cannot be imported)";
-}
-
-} // namespace
-
+// The reason of a failed file operation in words a user can act on.
 std::string describe_file_error(int error_number)
 {
     switch (error_number) {
@@ -46,33 +38,48 @@ std::string describe_file_error(int error_number)
     }
 }
 
+int descriptor(std::intptr_t handle)
+{
+    return static_cast<int>(handle);
+}
+
+std::string refusal_of_kind(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return describe_file_error(EISDIR);
+    return "it is not a regular file (a device, pipe or socket cannot be imported)";
+}
+
+} // namespace
+
 DataFileSource::DataFileSource(const std::string& path) : path_(path)
 {
     // Non-blocking so that opening a pipe cannot hang; regular files ignore the flag.
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
         throw Failure("Cannot open " + path + ": " + describe_file_error(errno));
     struct stat status {};
-    if (::fstat(fd_, &status) != 0) {
+    if (::fstat(fd, &status) != 0) {
         const int error_number = errno;
-        ::close(fd_);
+        ::close(fd);
         throw Failure("Cannot open " + path + ": " + describe_file_error(error_number));
     }
     if (!S_ISREG(status.st_mode)) {
-        ::close(fd_);
+        ::close(fd);
         throw Failure("Cannot open " + path + ": " + refusal_of_kind(status.st_mode));
     }
+    handle_ = fd;
 }
 
 DataFileSource::~DataFileSource()
 {
-    ::close(fd_);
+    ::close(descriptor(handle_));
 }
 
 std::size_t DataFileSource::read(char* buffer, std::size_t capacity, std::uint64_t line)
 {
     for (;;) {
-        const ssize_t count = ::read(fd_, buffer, capacity);
+        const ssize_t count = ::read(descriptor(handle_), buffer, capacity);
         if (count >= 0)
             return static_cast<std::size_t>(count);
         if (errno != EINTR)

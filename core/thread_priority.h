@@ -4,8 +4,9 @@
 
 namespace tervalink {
 
-// Asks for a real-time (SCHED_FIFO) or else a higher nice priority for the calling thread, as far
-// as this user is allowed; never fails. Says what it got: "SCHED_FIFO 20", "nice -10", "normal".
+// Asks for the highest priority this user may give the calling thread; never fails. Says what it
+// got. Linux: real-time (SCHED_FIFO) or else a higher nice value: "SCHED_FIFO 20", "nice -10",
+// "normal". Windows: "time critical", "highest", "normal".
 std::string raise_sending_priority();
 
 } // namespace tervalink

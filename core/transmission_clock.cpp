@@ -1,9 +1,8 @@
 #include "transmission_clock.h"
 
-#include <time.h>
+#include "precise_sleep.h"
 
 #include <algorithm>
-#include <cerrno>
 
 namespace tervalink {
 
@@ -50,20 +49,16 @@ TransmissionClock::Time MonotonicClock::now()
 }
 
 // A stop wakes the condition variable at once, so the pause sleeps there until shortly before its
-// deadline; the last stretch is an absolute clock_nanosleep, which wakes as punctually as the
+// deadline; the last stretch is the system's precise sleep, which wakes as punctually as the
 // machine's timer allows. A stop in that stretch is seen before the next frame.
 bool MonotonicClock::sleep_until(Time deadline, StopRequest& stop)
 {
-    constexpr auto final_stretch = std::chrono::milliseconds(2);
     const auto until = std::chrono::steady_clock::time_point(
-        std::chrono::duration_cast<std::chrono::steady_clock::duration>(deadline - final_stretch));
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(deadline -
+                                                                        precise_sleep_lead()));
     if (!stop.sleep_until(until))
         return false;
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(deadline);
-    const timespec at{static_cast<time_t>(seconds.count()),
-                      static_cast<long>((deadline - seconds).count())};
-    while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr) == EINTR) {
-    }
+    sleep_precisely_until(deadline);
     return !stop.requested();
 }
 

@@ -40,7 +40,8 @@ public:
     virtual bool sleep_until(Time deadline, StopRequest& stop) = 0;
 };
 
-// The machine's monotonic clock (CLOCK_MONOTONIC behind std::chrono::steady_clock).
+// The machine's monotonic clock: std::chrono::steady_clock (CLOCK_MONOTONIC on Linux,
+// the performance counter on Windows).
 class MonotonicClock : public TransmissionClock {
 public:
     Time now() override;

@@ -15,6 +15,12 @@ TERVALINK_PACKAGE_PACKAGES=(
   dpkg-dev file fakeroot lintian
 )
 
+# What scripts/windows needs on top: the MinGW-w64 cross compiler, Wine to run the tests,
+# GoogleTest's sources to build for Windows, zip for the archive.
+TERVALINK_WINDOWS_PACKAGES=(
+  g++-mingw-w64-x86-64-posix wine64 googletest zip
+)
+
 # install_missing_packages [MORE_PACKAGES...]
 install_missing_packages() {
   local missing=()

@@ -89,10 +89,10 @@ std::string line_failure_reason(DWORD error)
 // same port is still told that it is in use.
 HANDLE take_guard(const std::string& device_path)
 {
-    std::wstring name = L"Local\\Tervalink port " + wide(device_path.substr(device_path.rfind('\\') + 1));
-    std::transform(name.begin(), name.end(), name.begin(),
+    std::wstring port = wide(device_path.substr(device_path.rfind('\\') + 1));
+    std::transform(port.begin(), port.end(), port.begin(),
                    [](wchar_t c) { return static_cast<wchar_t>(std::towupper(c)); });
-    HANDLE guard = ::CreateMutexW(nullptr, FALSE, name.c_str());
+    HANDLE guard = ::CreateMutexW(nullptr, FALSE, (L"Local\\Tervalink port " + port).c_str());
     if (guard != nullptr && ::GetLastError() == ERROR_ALREADY_EXISTS) {
         ::CloseHandle(guard);
         throw Failure(std::string(in_use_reason));

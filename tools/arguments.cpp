@@ -11,6 +11,7 @@ const std::string_view usage_text =
     "       tervalink-frames check [--file PATH] [--set NAME=TEXT]...\n"
     "       tervalink-frames decode [PATH|-]\n"
     "       tervalink-frames monitor PORT   (\"COM n\" or a device path; Ctrl-C stops)\n"
+    "       tervalink-frames ports\n"
     "       tervalink-frames send PORT... [--file PATH] [--set NAME=TEXT]...\n"
     "                        (--choice K [--tick I]... | --all) [--log PATH] [--quiet]\n"
     "       tervalink-frames --help | --version\n"
@@ -23,6 +24,7 @@ const std::string_view usage_text =
     "them would be refused, all refusals are listed and nothing is sent. --log writes one line\n"
     "per frame: ms since the start, port, frame kind, bytes in hex. --quiet prints only the\n"
     "summary and failures. Ctrl-C or SIGTERM stops between frames (exit 130 or 143).\n"
+    "ports lists the ports Scan Ports would, one a line: COM n, device, description (tabs).\n"
     "Exit status: 0 done, 1 output not written, 2 bad arguments, 3 UPDATE refused with a\n"
     "message, 4 failure (overflow, port not opened, line failed), 5 data file, capture or line\n"
     "not readable.\n";

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <iostream>
 
-#include <unistd.h>
-
 #include "arguments.h"
 #include "check.h"
+#include "console.h"
 #include "decode.h"
 #include "exit_codes.h"
 #include "monitor.h"
 #include "plan.h"
+#include "ports.h"
 #include "send.h"
 #include "tervalink_version.h"
 
@@ -41,13 +41,15 @@ int run_subcommand(std::span<const std::string> args, std::istream& in, std::ost
         return run_check(parse_check_arguments(rest), out, err);
     if (command == "send") {
         SendEnvironment environment;
-        environment.terminal = &out == &std::cout && ::isatty(STDOUT_FILENO) == 1;
+        environment.terminal = &out == &std::cout && stdout_is_terminal();
         return run_send(parse_send_arguments(rest), out, err, environment);
     }
     if (command == "decode")
         return run_decode(parse_decode_arguments(rest), in, out, err);
     if (command == "monitor")
         return run_monitor(parse_monitor_arguments(rest), out, err);
+    if (command == "ports")
+        return run_ports_on_this_machine(rest, out, err);
     throw UsageError("unknown subcommand \"" + command + "\"");
 }
 

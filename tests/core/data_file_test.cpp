@@ -12,6 +12,7 @@
 #include "data_file.h"
 #include "data_file_reader.h"
 #include "failure_of.h"
+#include "path_refusals.h"
 #include "satellite_table.h"
 
 namespace tervalink {
@@ -194,8 +195,8 @@ TEST(DataFileReader, EveryLineBreakAndCutReadsAlikeAndALineWithoutItsCommasKeeps
     }
 }
 
-// import_data_file names the path in its failures and leaves the buffers and the table alone
-// when the file cannot be opened.
+// import_data_file names the path in its failures and leaves the table alone when the file cannot
+// be opened or read; what the buffers hold tells how far it got.
 TEST(DataFileImport, PathsThatCannotBeReadFailWithTheReasonAndLeaveTheTableAlone)
 {
     const auto folder = (fs::temp_directory_path() / ("tervalink-import-" + std::to_string(::getpid()))).string();
@@ -204,29 +205,17 @@ TEST(DataFileImport, PathsThatCannotBeReadFailWithTheReasonAndLeaveTheTableAlone
     std::ofstream(plain) << join(file_lines(3), "\n");
     ImportBuffers buffers;
     SatelliteTable table;
-    const auto import = [&](const std::string& path) { return failure_of([&] { import_data_file(path, buffers, table); }); };
-    ASSERT_EQ(import(plain), "");
+    ASSERT_EQ(failure_of([&] { import_data_file(plain, buffers, table); }), "");
     const SatelliteTable before = table;
-    const auto missing = folder + "/missing.csv", too_long = folder + "/" + std::string(300, 'n');
-    const struct { std::string path, message; } cases[] = {
-        {missing, "Cannot open " + missing + ": no such file; check the name and the folder"},
-        {folder, "Cannot open " + folder + ": it is a directory, not a data file"},
-        {"/dev/null", "Cannot open /dev/null: it is not a regular file (a device, pipe or socket cannot be imported)"},
-        {plain + "/data.csv", "Cannot open " + plain + "/data.csv: a part of the path is not a directory"},
-        {too_long, "Cannot open " + too_long + ": the path is too long"},
+    const auto check = [&](const std::string& path, const std::string& message, int line_count) {
+        EXPECT_EQ(failure_of([&] { import_data_file(path, buffers, table); }), message);
+        EXPECT_EQ(buffers.file_line_count, line_count) << path;
+        EXPECT_TRUE(table == before) << path;
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(import(c.path), c.message);
-    EXPECT_EQ(buffers.file_line_count, 3); // none of these was opened
-
-    // A regular file whose first read fails: the process's own memory at address 0.
-    EXPECT_EQ(import("/proc/self/mem"),
-              "Cannot read /proc/self/mem at line 1: input/output error; the disk or medium may be damaged");
-    EXPECT_EQ(buffers.file_line_count, 0);
-    EXPECT_TRUE(table == before);
-
-    fs::permissions(plain, fs::perms::none); // root reads every file
-    EXPECT_EQ(import(plain), ::geteuid() == 0 ? "" : "Cannot open " + plain + ": permission denied; the file must be readable by your user");
+    const auto missing = folder + "/missing.csv";
+    check(missing, "Cannot open " + missing + ": no such file; check the name and the folder", 3);
+    check(folder, "Cannot open " + folder + ": it is a directory, not a data file", 3);
+    test::check_system_refusals(folder, plain, check);
     fs::remove_all(folder);
 }
 

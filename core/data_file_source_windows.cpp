@@ -1,0 +1,158 @@
+#include "data_file_source.h"
+
+#include "failure.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <iterator>
+#include <limits>
+
+namespace tervalink {
+namespace {
+
+// Windows has no code for "this name is a directory": opening one succeeds (with backup
+// semantics) and is refused after a look at its attributes, under this code of our own.
+constexpr DWORD not_a_file = std::numeric_limits<DWORD>::max();
+
+// Text of the system's UTF-16 into the UTF-8 the rest of the program speaks.
+std::string utf8_of(const wchar_t* text, int length)
+{
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(std::max(size, 0)), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.data(), size, nullptr, nullptr);
+    return utf8;
+}
+
+// The system's own sentence for a code nobody foresaw, without its full stop and line break.
+std::string system_text_of(DWORD code)
+{
+    wchar_t text[512];
+    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                    nullptr, code, 0, text, static_cast<DWORD>(std::size(text)),
+                                    nullptr);
+    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' ||
+                          text[length - 1] == L'.' || text[length - 1] == L' '))
+        --length;
+    const std::string number = "Windows error " + std::to_string(code);
+    if (length == 0)
+        return number;
+    return utf8_of(text, static_cast<int>(length)) + " (" + number + ")";
+}
+
+// The reason of a failed file operation in words a user can act on.
+std::string describe_file_error(DWORD code)
+{
+    switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return "no such file; check the name and the folder";
+    case ERROR_INVALID_DRIVE:
+        return "no such drive; check the drive letter";
+    case ERROR_ACCESS_DENIED:
+        return "permission denied; the file must be readable by your user";
+    case ERROR_SHARING_VIOLATION:
+        return "another program holds the file open; close it and try again";
+    case ERROR_LOCK_VIOLATION:
+        return "another program has locked the file; close it and try again";
+    case not_a_file:
+        return "it is a directory, not a data file";
+    case ERROR_DIRECTORY:
+        return "a part of the path is not a directory";
+    case ERROR_FILENAME_EXCED_RANGE:
+        return "the path is too long";
+    case ERROR_INVALID_NAME:
+        return "the name is not a valid Windows file name (too long, or with one of : * ? \" < > |)";
+    case ERROR_NO_UNICODE_TRANSLATION:
+        return "the name is not valid UTF-8 text";
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_NETNAME_DELETED:
+        return "the network share cannot be reached; check its name and the network";
+    case ERROR_NOT_READY:
+        return "the drive is not ready; insert the medium or check the drive";
+    case ERROR_TOO_MANY_OPEN_FILES:
+        return "too many files are open; close some programs and try again";
+    case ERROR_CRC:
+    case ERROR_READ_FAULT:
+    case ERROR_SECTOR_NOT_FOUND:
+    case ERROR_IO_DEVICE:
+        return "input/output error; the disk or medium may be damaged";
+    default:
+        return system_text_of(code);
+    }
+}
+
+std::wstring wide_path_of(const std::string& path)
+{
+    if (path.empty())
+        return {};
+    const auto length =
+        static_cast<int>(std::min<std::size_t>(path.size(), std::numeric_limits<int>::max()));
+    const int size =
+        ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0);
+    if (size <= 0)
+        throw Failure("Cannot open " + path + ": " + describe_file_error(::GetLastError()));
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, wide.data(), size);
+    return wide;
+}
+
+HANDLE handle_of(std::intptr_t handle)
+{
+    return reinterpret_cast<HANDLE>(handle);
+}
+
+} // namespace
+
+DataFileSource::DataFileSource(const std::string& path) : path_(path)
+{
+    const auto fail = [&path](DWORD code) {
+        return Failure("Cannot open " + path + ": " + describe_file_error(code));
+    };
+    // Shared for reading, writing and deleting like a file on Linux, so a file another program
+    // merely has open can still be imported. Backup semantics open a directory too, which is then
+    // refused in words instead of "access denied".
+    const HANDLE file =
+        ::CreateFileW(wide_path_of(path).c_str(), GENERIC_READ,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        throw fail(::GetLastError());
+    // NUL, CON, COM ports and pipes are not disk files; reading one could wait forever.
+    if (::GetFileType(file) != FILE_TYPE_DISK) {
+        ::CloseHandle(file);
+        throw Failure("Cannot open " + path +
+                      ": it is not a regular file (a device, pipe or socket cannot be imported)");
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    const DWORD refusal = !::GetFileInformationByHandle(file, &information) ? ::GetLastError()
+                          : (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? not_a_file
+                                                                                       : ERROR_SUCCESS;
+    if (refusal != ERROR_SUCCESS) {
+        ::CloseHandle(file);
+        throw fail(refusal);
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+}
+
+DataFileSource::~DataFileSource()
+{
+    ::CloseHandle(handle_of(handle_));
+}
+
+std::size_t DataFileSource::read(char* buffer, std::size_t capacity, std::uint64_t line)
+{
+    const auto wanted =
+        static_cast<DWORD>(std::min<std::size_t>(capacity, std::numeric_limits<DWORD>::max()));
+    DWORD count = 0;
+    if (::ReadFile(handle_of(handle_), buffer, wanted, &count, nullptr))
+        return count;
+    const DWORD code = ::GetLastError();
+    if (code == ERROR_HANDLE_EOF)
+        return 0;
+    throw Failure("Cannot read " + path_ + " at line " + std::to_string(line) + ": " +
+                  describe_file_error(code));
+}
+
+} // namespace tervalink
