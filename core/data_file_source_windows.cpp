@@ -1,6 +1,7 @@
 #include "data_file_source.h"
 
 #include "failure.h"
+#include "windows_text.h"
 
 #include <windows.h>
 
@@ -14,31 +15,6 @@ namespace {
 // Windows has no code for "this name is a directory": opening one succeeds (with backup
 // semantics) and is refused after a look at its attributes, under this code of our own.
 constexpr DWORD not_a_file = std::numeric_limits<DWORD>::max();
-
-// Text of the system's UTF-16 into the UTF-8 the rest of the program speaks.
-std::string utf8_of(const wchar_t* text, int length)
-{
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(std::max(size, 0)), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.data(), size, nullptr, nullptr);
-    return utf8;
-}
-
-// The system's own sentence for a code nobody foresaw, without its full stop and line break.
-std::string system_text_of(DWORD code)
-{
-    wchar_t text[512];
-    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                    nullptr, code, 0, text, static_cast<DWORD>(std::size(text)),
-                                    nullptr);
-    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' ||
-                          text[length - 1] == L'.' || text[length - 1] == L' '))
-        --length;
-    const std::string number = "Windows error " + std::to_string(code);
-    if (length == 0)
-        return number;
-    return utf8_of(text, static_cast<int>(length)) + " (" + number + ")";
-}
 
 // The reason of a failed file operation in words a user can act on.
 std::string describe_file_error(DWORD code)

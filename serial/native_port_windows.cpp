@@ -6,6 +6,7 @@
 #include <cwctype>
 
 #include "failure.h"
+#include "windows_text.h"
 
 namespace tervalink {
 
@@ -23,38 +24,6 @@ struct NativePort::Handle {
 
 namespace {
 
-std::wstring wide(const std::string& text)
-{
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0);
-    std::wstring converted(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                          converted.data(), size);
-    return converted;
-}
-
-// The system's own text for an error code, in UTF-8, without its line end.
-std::string system_text(DWORD error)
-{
-    wchar_t* text = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string converted = "system error " + std::to_string(error);
-    if (length > 0) {
-        const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr,
-                                               0, nullptr, nullptr);
-        converted.assign(static_cast<std::size_t>(size), '\0');
-        ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), converted.data(), size,
-                              nullptr, nullptr);
-        while (!converted.empty() && (converted.back() == '\n' || converted.back() == '\r' ||
-                                      converted.back() == ' ' || converted.back() == '.'))
-            converted.pop_back();
-    }
-    ::LocalFree(text);
-    return converted;
-}
-
 std::string open_failure_reason(DWORD error)
 {
     switch (error) {
@@ -65,7 +34,7 @@ std::string open_failure_reason(DWORD error)
     case ERROR_SHARING_VIOLATION:
         return std::string(in_use_reason);
     default:
-        return system_text(error);
+        return system_text_of(error);
     }
 }
 
@@ -80,7 +49,7 @@ std::string line_failure_reason(DWORD error)
     case ERROR_INVALID_HANDLE:
         return std::string(device_gone_reason);
     default:
-        return system_text(error);
+        return system_text_of(error);
     }
 }
 
@@ -89,7 +58,7 @@ std::string line_failure_reason(DWORD error)
 // same port is still told that it is in use.
 HANDLE take_guard(const std::string& device_path)
 {
-    std::wstring port = wide(device_path.substr(device_path.rfind('\\') + 1));
+    std::wstring port = utf16_of(device_path.substr(device_path.rfind('\\') + 1));
     std::transform(port.begin(), port.end(), port.begin(),
                    [](wchar_t c) { return static_cast<wchar_t>(std::towupper(c)); });
     HANDLE guard = ::CreateMutexW(nullptr, FALSE, (L"Local\\Tervalink port " + port).c_str());
@@ -105,7 +74,7 @@ void apply_line_settings(HANDLE port)
     DCB settings{};
     settings.DCBlength = sizeof settings;
     if (!::GetCommState(port, &settings))
-        throw Failure("the line settings cannot be read: " + system_text(::GetLastError()));
+        throw Failure("the line settings cannot be read: " + system_text_of(::GetLastError()));
     settings.BaudRate = CBR_57600;
     settings.ByteSize = 8;
     settings.Parity = NOPARITY;
@@ -123,7 +92,7 @@ void apply_line_settings(HANDLE port)
     settings.fRtsControl = RTS_CONTROL_ENABLE;
     if (!::SetCommState(port, &settings))
         throw Failure("the line cannot be set to 57600 baud, 8 data bits, no parity, one stop "
-                      "bit: " + system_text(::GetLastError()));
+                      "bit: " + system_text_of(::GetLastError()));
     // A write returns once the bytes are handed over or the bound has passed; a read returns what
     // has arrived at once, or waits up to read_wait_ms for the first byte.
     COMMTIMEOUTS timeouts{};
@@ -132,7 +101,7 @@ void apply_line_settings(HANDLE port)
     timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
     timeouts.ReadTotalTimeoutConstant = read_wait_ms;
     if (!::SetCommTimeouts(port, &timeouts))
-        throw Failure("the line's time limits cannot be set: " + system_text(::GetLastError()));
+        throw Failure("the line's time limits cannot be set: " + system_text_of(::GetLastError()));
 }
 
 } // namespace
@@ -140,7 +109,7 @@ void apply_line_settings(HANDLE port)
 NativePort::NativePort(const std::string& device_path) : handle_(std::make_unique<Handle>())
 {
     // Read access too: without it the line settings cannot be read or set.
-    handle_->port = ::CreateFileW(wide(device_path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+    handle_->port = ::CreateFileW(utf16_of(device_path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                   nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle_->port == INVALID_HANDLE_VALUE)
         throw Failure(open_failure_reason(::GetLastError()));

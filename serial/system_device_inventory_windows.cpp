@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "failure.h"
+#include "windows_text.h"
 #include "inventory_naming.h"
 
 namespace tervalink {
@@ -19,36 +20,10 @@ namespace {
 
 constexpr const wchar_t* serialcomm_key = L"HARDWARE\\DEVICEMAP\\SERIALCOMM";
 
-std::string utf8(std::wstring_view text)
-{
-    if (text.empty())
-        return {};
-    const int length = static_cast<int>(text.size());
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string converted(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, converted.data(), size, nullptr, nullptr);
-    return converted;
-}
-
-std::string system_message(LSTATUS error)
-{
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::string message = length > 0 ? utf8({text, length}) : "error " + std::to_string(error);
-    LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                                message.back() == '.' || message.back() == ' '))
-        message.pop_back();
-    return message;
-}
-
 [[noreturn]] void fail(LSTATUS error)
 {
     throw Failure("Cannot list the serial ports: the registry key HKEY_LOCAL_MACHINE\\HARDWARE\\"
-                  "DEVICEMAP\\SERIALCOMM cannot be read (" + system_message(error) +
+                  "DEVICEMAP\\SERIALCOMM cannot be read (" + system_text_of(static_cast<DWORD>(error)) +
                   "); type the port instead, such as \"COM 3\"");
 }
 
@@ -109,7 +84,7 @@ std::map<std::wstring, std::string> friendly_names()
                                                nullptr) ||
             type != REG_SZ)
             continue;
-        names[port] = utf8(friendly.c_str());
+        names[port] = utf8_of(friendly.c_str());
     }
     return names;
 }
@@ -149,7 +124,7 @@ std::vector<InventoryDevice> SystemDeviceInventory::devices()
         if (port.empty())
             continue;
         const auto known = friendly.find(port);
-        const std::string port_name = utf8(port);
+        const std::string port_name = utf8_of(port);
         const std::string description =
             known == friendly.end() ? "" : windows_adapter_description(known->second, port_name);
         ports.push_back({port_name, "\\\\.\\" + port_name, description});
