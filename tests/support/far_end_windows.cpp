@@ -75,22 +75,25 @@ std::uint64_t little_endian(const unsigned char* bytes, int count)
 
 } // namespace
 
-// The record file of one port, read from where it stood when the far end was made.
+// The record file of one port, read from where it stood when the far end was made. Win32 reads
+// at the end of a growing file simply return nothing until more is written.
 struct FarEnd::Link {
     int number = pool().borrow();
     std::string base = pool().folder + "/COM" + std::to_string(number);
-    std::FILE* records = std::fopen((base + ".far").c_str(), "rb");
+    HANDLE records = ::CreateFileA((base + ".far").c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     bool unplugged = false;
 
     Link()
     {
-        if (records == nullptr)
+        if (records == INVALID_HANDLE_VALUE)
             throw std::runtime_error("cannot read " + base + ".far");
-        std::fseek(records, 0, SEEK_END);
+        ::SetFilePointer(records, 0, nullptr, FILE_END);
     }
     ~Link()
     {
-        std::fclose(records);
+        ::CloseHandle(records);
         if (!unplugged)
             pool().give_back(number);
     }
@@ -128,8 +131,9 @@ void FarEnd::read_until_stopped()
     std::vector<unsigned char> pending;
     while (!stopping_) {
         unsigned char chunk[4096];
-        const std::size_t count = std::fread(chunk, 1, sizeof chunk, link_->records);
-        std::clearerr(link_->records);
+        DWORD count = 0;
+        if (!::ReadFile(link_->records, chunk, sizeof chunk, &count, nullptr))
+            count = 0;
         pending.insert(pending.end(), chunk, chunk + count);
         while (pending.size() >= 12) {
             const std::size_t size = little_endian(pending.data() + 8, 4);

@@ -8,10 +8,15 @@
 namespace tervalink::test {
 namespace {
 
-std::string read_all(const std::string& path)
+// The program writes its texts in the C runtime's text mode, lines ending in CR LF as Windows
+// programs' do; the tests compare the texts themselves.
+std::string text_of(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+        text.erase(at, 1);
+    return text;
 }
 
 // The quoting the C runtime undoes when it splits a command line into arguments.
@@ -68,8 +73,8 @@ ProgramRun run_program(const std::string& program, const std::vector<std::string
     }
     for (HANDLE handle : {start.hStdInput, start.hStdOutput, start.hStdError})
         ::CloseHandle(handle);
-    run.out = read_all(out);
-    run.err = read_all(err);
+    run.out = text_of(out);
+    run.err = text_of(err);
     return run;
 }
 

@@ -81,6 +81,8 @@ Line open_line(const std::string& prefix, const std::string& folder, int after)
     if (::openpty(&line.master, &slave, name, nullptr, nullptr) != 0)
         fail("openpty");
     ::close(slave); // the program's own open and close must be what the far end sees
+    // Wine must not inherit the master, or closing it here would not hang the line up.
+    ::fcntl(line.master, F_SETFD, FD_CLOEXEC);
     ::fcntl(line.master, F_SETFL, ::fcntl(line.master, F_GETFL) | O_NONBLOCK);
     line.link = prefix + "/dosdevices/com" + std::to_string(line.number);
     ::unlink(line.link.c_str());

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "far_end.h"
+#include "monitor.h"
 #include "tools_test_support.h"
 #include "send.h"
 #include "text_lines.h"
@@ -179,6 +180,20 @@ TEST(Send, UnpluggedLineEndsAloneAndTheOthersFinish)
               (Lines{kept.device_path() + ": completed, 1 update, 45 frames",
                      unplugged.device_path() + ": failed in update 1 of 1, HOTBIRD TP2, repetition "
                                               "3 of 15 after 7 frames: " + gone}));
+}
+
+TEST(Monitor, RefusesPortsItCannotUse)
+{
+    const std::tuple<std::string, int, std::string> cases[] = {
+        {"COM 251", 4, "Cannot open " + missing_port + "\n"},
+        {"ttyUSB9", 2, "PORT must be \"COM n\" as in the port box (e.g. \"COM 100\") or a device "
+                       "path such as " + device_path_example + "\n"}};
+    for (const auto& [port, exit_code, diagnostic] : cases) {
+        std::ostringstream out, err;
+        EXPECT_EQ(run_monitor(port, out, err), exit_code);
+        EXPECT_EQ(err.str(), diagnostic);
+        EXPECT_EQ(out.str(), "");
+    }
 }
 
 } // namespace

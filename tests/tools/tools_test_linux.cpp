@@ -148,19 +148,5 @@ TEST(Monitor, DecodesALiveUpdateUntilCtrlC)
     }
 }
 
-TEST(Monitor, RefusesPortsItCannotUse)
-{
-    const std::tuple<const char*, int, const char*> cases[] = {
-        {"/nonexistent/ttyUSB9", 4, "Cannot open /nonexistent/ttyUSB9: no such device\n"},
-        {"ttyUSB9", 2, "PORT must be \"COM n\" as in the port box (e.g. \"COM 100\") or a device "
-                       "path such as /dev/ttyUSB0\n"}};
-    for (const auto& [port, exit_code, diagnostic] : cases) {
-        std::ostringstream out, err;
-        EXPECT_EQ(run_monitor(port, out, err), exit_code);
-        EXPECT_EQ(err.str(), diagnostic);
-        EXPECT_EQ(out.str(), "");
-    }
-}
-
 } // namespace
 } // namespace tervalink::frames_tool
