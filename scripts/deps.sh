@@ -16,9 +16,9 @@ TERVALINK_PACKAGE_PACKAGES=(
 )
 
 # What scripts/windows needs on top: the MinGW-w64 cross compiler, Wine to run the tests,
-# GoogleTest's sources to build for Windows, zip for the archive.
+# GoogleTest's sources to build for Windows (CMake itself packs the zip).
 TERVALINK_WINDOWS_PACKAGES=(
-  g++-mingw-w64-x86-64-posix wine64 googletest zip
+  g++-mingw-w64-x86-64-posix wine64 googletest
 )
 
 # install_missing_packages [MORE_PACKAGES...]
