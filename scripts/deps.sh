@@ -15,10 +15,11 @@ TERVALINK_PACKAGE_PACKAGES=(
   dpkg-dev file fakeroot lintian
 )
 
-# What scripts/windows needs on top: the MinGW-w64 cross compiler, Wine to run the tests,
+# What scripts/windows needs on top: the MinGW-w64 cross compiler, Wine to run the tests (wine
+# holds the commands wine, wineboot and wineserver; wine64 only recommends it),
 # GoogleTest's sources to build for Windows (CMake itself packs the zip).
 TERVALINK_WINDOWS_PACKAGES=(
-  g++-mingw-w64-x86-64-posix wine64 googletest
+  g++-mingw-w64-x86-64-posix wine wine64 googletest
 )
 
 # install_missing_packages [MORE_PACKAGES...]
