@@ -33,6 +33,8 @@ public:
     const std::string& device_root() const { return device_root_; }
     std::string port_text() const { return "COM " + std::to_string(port_number_); }
     std::string port_label() const;
+    // How a line made with device_root() fails to open "COM 251", behind which nothing stands.
+    std::string unmapped_port_failure() const;
 
     std::vector<std::uint8_t> bytes() const;
     // When the first byte of each frame arrived (frames of `frame_size` bytes each).

@@ -59,6 +59,11 @@ std::string FarEnd::port_label() const
     return port_text() + " (" + device_root_ + "/ttyUSB7)";
 }
 
+std::string FarEnd::unmapped_port_failure() const
+{
+    return "Cannot open COM 251 (" + device_root_ + "/ttyACM51): no such device";
+}
+
 // The reading thread hangs up itself, so that no descriptor is closed under its poll.
 void FarEnd::unplug()
 {

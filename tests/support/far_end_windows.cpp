@@ -117,6 +117,12 @@ std::string FarEnd::port_label() const
     return port_text();
 }
 
+// The far ends take numbers 20 to 250; 251 is mapped onto nothing.
+std::string FarEnd::unmapped_port_failure() const
+{
+    return "Cannot open COM 251: no such port";
+}
+
 void FarEnd::unplug()
 {
     link_->unplugged = true;

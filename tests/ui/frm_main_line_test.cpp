@@ -1,9 +1,6 @@
-// The window driving a pseudo-terminal: CONNECT and DISCONNECT, a refused update, whole updates
-// byte for byte, DISCONNECT, closing and unplugging during a transmission, and one update at the
-// real clock.
-#include <termios.h>
-
-#include "far_end.h"
+// The window driving a far end of the line: CONNECT and DISCONNECT, a refused update, whole
+// updates byte for byte, DISCONNECT, closing and unplugging during a transmission, and one update
+// at the real clock.
 #include "lamp.h"
 #include "window_fixture.h"
 #include "worked_frames.h"
@@ -17,8 +14,6 @@ const QString updating_text = QStringLiteral("Updating ...   Please wait a few m
 const QString completed_text = QStringLiteral("Update has been completed.");
 const QString failed_text = QStringLiteral("Error occurred during updating. Please try again.");
 
-// "COM 107" is <device root>/ttyUSB7.
-const QStringList connect_steps{"cboPort=COM 107", "CmdConnect"};
 const QStringList hotbird_tp2_steps{"opSat_3",          "chTp_16",         "txtNID_16=1",
                                     "txtFreq_16=11778", "txtSym_16=27500", "txtPol_16=V"};
 const QStringList autosym_steps{
@@ -52,34 +47,30 @@ class FrmMainLineTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // CmdConnect_Click reads the port box and says why a port fails; the line keeps 57600
-    // whatever the baud box says; a refused update sends nothing and leaves the connection, the
+    // CmdConnect_Click reads the port box and says why a port fails; the baud box is not the
+    // line's (which always runs 57600 8N1); a refused update sends nothing and leaves the connection, the
     // bar and the cursor as they were; Scan Ports keeps the connection; DISCONNECT and closing
     // the window let go of the device.
     void connection_through_disconnect_scan_and_close()
     {
         MessageBoxCloser boxes;
         WindowFixture ui;
-        ui.perform({"cboPort=COM 108", "CmdConnect"});
-        QCOMPARE(boxes.texts,
-                 QStringList{"Cannot open COM 108 (" + ui.device_path(8) + "): no such device"});
+        ui.perform({"cboPort=COM 251", "CmdConnect"});
+        QCOMPARE(boxes.texts, QStringList{QString::fromStdString(ui.far_end.unmapped_port_failure())});
         expect_connected(ui, false);
         ui.find<QComboBox>("cboBurd")->setCurrentIndex(0); // "9600", which the line ignores
-        ui.perform(connect_steps);
+        ui.perform(ui.connect_steps());
         expect_connected(ui, true);
         QVERIFY(!ui.device_free());
-        termios settings{};
-        QCOMPARE(::tcgetattr(ui.pty.master_fd(), &settings), 0);
-        QCOMPARE(cfgetospeed(&settings), speed_t(B57600));
         ui.perform({"cmdSend"});
         QCOMPARE(ui.find<QProgressBar>("pBar")->value(), 100);
-        QVERIFY(ui.pty.read_available().empty() && QApplication::overrideCursor() == nullptr);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
         expect_connected(ui, true);
 
         ui.perform({"CmdConnect"});
         expect_connected(ui, false);
         QVERIFY(ui.device_free());
-        ui.perform(connect_steps);
+        ui.perform(ui.connect_steps());
         ui.inventory.names = {"USB Serial (COM3)"};
         ui.perform({"cmdScan"});
         QCOMPARE(ui.texts({"cboPort"}), QStringList{"COM 3"});
@@ -88,6 +79,7 @@ private slots:
         ui.window->close();
         QVERIFY(ui.device_free());
         QCOMPARE(boxes.texts.mid(1), QStringList{"Select a satellite to update"});
+        QVERIFY(ui.far_end.bytes().empty());
     }
 
     // During the AUTO SYMBOL update: the status, the busy cursor, the blinking lamp; a second
@@ -97,9 +89,8 @@ private slots:
     void whole_update()
     {
         MessageBoxCloser boxes;
-        FarEnd far_end;
-        WindowFixture ui({}, {}, nullptr, far_end.device_path());
-        ui.perform(connect_steps + autosym_steps);
+        WindowFixture ui;
+        ui.perform(ui.connect_steps() + autosym_steps);
         ui.clock.hold_at_pause(1);
         ui.perform({"cmdSend"});
         QVERIFY(ui.clock.wait_until_held());
@@ -108,8 +99,8 @@ private slots:
         QTRY_COMPARE(ui.find<Lamp>("pic")->colour(), QColor(0, 0, 255));
         ui.perform({"cmdSend"});
         ui.clock.release();
-        QVERIFY(far_end.wait_for_bytes(autosym_wire.size(), std::chrono::seconds(10)));
-        QCOMPARE(far_end.bytes(), autosym_wire);
+        QVERIFY(ui.far_end.wait_for_bytes(autosym_wire.size(), std::chrono::seconds(10)));
+        QCOMPARE(ui.far_end.bytes(), autosym_wire);
         QCOMPARE(status_of(ui), updating_text); // the end is shown once the window runs again
         QTRY_COMPARE(status_of(ui), completed_text);
         auto* progress = ui.find<QProgressBar>("pBar");
@@ -123,13 +114,13 @@ private slots:
     {
         QTest::addColumn<Interruption>("interruption");
         QTest::addColumn<int>("pause"); // the pause it comes in; that many frames + 1 are out
-        QTest::addColumn<QString>("box"); // %1 is the device's path
+        QTest::addColumn<QString>("box"); // %1 is how the line names the port
         QTest::newRow("DISCONNECT") << Interruption::disconnect << 3
             << QStringLiteral("Cannot send to the antenna unit: the port is closed; "
                               "press CONNECT and start the update again");
         QTest::newRow("closing the window") << Interruption::close_window << 4 << QString();
         QTest::newRow("unplugging the adapter") << Interruption::unplug << 2
-            << QStringLiteral("Cannot send to COM 107 (%1): the device has gone (unplugged?)");
+            << QStringLiteral("Cannot send to %1: the device has gone (unplugged?)");
     }
 
     // Whatever ends it, the update stops at once and the window lets go of the device and shows
@@ -141,27 +132,29 @@ private slots:
         QFETCH(QString, box);
         MessageBoxCloser boxes;
         WindowFixture ui;
-        ui.perform(connect_steps + hotbird_tp2_steps);
+        ui.perform(ui.connect_steps() + hotbird_tp2_steps);
         ui.clock.hold_at_pause(pause);
         ui.perform({"cmdSend"});
         QVERIFY(ui.clock.wait_until_held());
         const Bytes sent(hotbird_tp2_wire.begin(), hotbird_tp2_wire.begin() + 15 * (pause + 1));
-        QCOMPARE(ui.pty.read_available(), sent);
+        QVERIFY(ui.far_end.wait_for_bytes(sent.size(), std::chrono::seconds(5)));
+        QCOMPARE(ui.far_end.bytes(), sent);
         if (interruption == Interruption::disconnect) {
             ui.perform({"CmdConnect"});
         } else if (interruption == Interruption::close_window) {
             ui.window->close();
         } else {
-            ui.pty.close_master();
+            ui.far_end.unplug();
             ui.clock.release();
         }
         QCoreApplication::processEvents();
-        QTRY_COMPARE(boxes.texts.join(""), box.replace("%1", ui.device_path()));
+        QTRY_COMPARE(boxes.texts.join(""), box.arg(QString::fromStdString(ui.far_end.port_label())));
         QCOMPARE(status_of(ui), failed_text);
         expect_connected(ui, false);
         expect_at_rest(ui);
         if (interruption != Interruption::unplug) // a pty without its master cannot be opened again
-            QVERIFY(ui.device_free() && ui.pty.read_available().empty());
+            QVERIFY(ui.device_free());
+        QCOMPARE(ui.far_end.bytes(), sent);
     }
 
     // The one update at the machine's own clock: a modal dialog held open for 4 s over the window
@@ -172,10 +165,9 @@ private slots:
     // tests.
     void modal_dialog_stretches_no_pause_at_the_real_clock()
     {
-        FarEnd far_end;
         MonotonicClock monotonic;
-        WindowFixture ui({}, {}, &monotonic, far_end.device_path());
-        ui.perform(connect_steps + autosym_steps);
+        WindowFixture ui({}, {}, &monotonic);
+        ui.perform(ui.connect_steps() + autosym_steps);
         QDialog dialog(ui.window.get());
         QTimer::singleShot(100, &dialog, [&] {
             QTimer::singleShot(4000, &dialog, &QDialog::accept);
@@ -184,9 +176,9 @@ private slots:
         ui.perform({"cmdSend"});
         QTRY_COMPARE_WITH_TIMEOUT(status_of(ui), completed_text, 30000);
 
-        QCOMPARE(far_end.bytes(), autosym_wire);
+        QCOMPARE(ui.far_end.bytes(), autosym_wire);
         const std::vector<int> ticks{150, 220, 150, 240, 150, 260, 150, 280, 150};
-        const auto arrivals = far_end.frame_arrivals(24);
+        const auto arrivals = ui.far_end.frame_arrivals(24);
         QStringList faults;
         double low = 1e9, high = -1e9;
         for (std::size_t i = 0; i < ticks.size(); ++i) {

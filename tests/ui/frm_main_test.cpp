@@ -128,7 +128,7 @@ private slots:
     void discovery_failure_at_start_and_scan_ports()
     {
         MessageBoxCloser boxes;
-        WindowFixture ui({}, "The device list cannot be read", nullptr, {}, false);
+        WindowFixture ui({}, "The device list cannot be read", nullptr, false);
         QCoreApplication::processEvents();
         QVERIFY(boxes.texts.isEmpty()); // not before the window is shown
         ui.window->show();

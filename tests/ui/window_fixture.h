@@ -5,7 +5,7 @@
 
 #include "frm_main.h"
 #include "held_clock.h"
-#include "pseudo_terminal.h"
+#include "far_end.h"
 #include "serial_line.h"
 
 namespace tervalink::test {
@@ -47,24 +47,19 @@ struct MessageBoxCloser {
 };
 
 // The real window with doubles for the platform: a fake inventory, a file chooser that answers
-// `chosen_path`, updates on a held clock unless another is given, and a device root of its own
-// whose ttyUSB7 ("COM 107") is the pseudo-terminal `pty`, or the far end given. Shown, and
-// exposed, unless told otherwise.
+// `chosen_path`, updates on a held clock unless another is given, and the device root of a far
+// end of its own, which the port box reaches as `port_text`. Shown, and exposed, unless told
+// otherwise.
 struct WindowFixture {
     explicit WindowFixture(std::vector<std::string> device_names = {},
                            std::optional<std::string> inventory_failure = {},
-                           TransmissionClock* transmission_clock = nullptr,
-                           const std::string& far_end = {}, bool shown = true)
+                           TransmissionClock* transmission_clock = nullptr, bool shown = true)
     {
         inventory.names = std::move(device_names);
         inventory.failure = std::move(inventory_failure);
-        if (!QFile::link(QString::fromStdString(far_end.empty() ? pty.slave_path() : far_end),
-                         device_root.filePath("ttyUSB7")))
-            qFatal("cannot prepare the device folder");
         window = std::make_unique<frmMain>(FrmMainDependencies{
             inventory, transmission_clock ? transmission_clock : &clock,
-            [this](QWidget*) { return ++chooser_calls, chosen_path; },
-            device_root.path().toStdString()});
+            [this](QWidget*) { return ++chooser_calls, chosen_path; }, far_end.device_root()});
         if (shown && (window->show(), !QTest::qWaitForWindowExposed(window.get())))
             qFatal("the window was not exposed");
     }
@@ -107,13 +102,14 @@ struct WindowFixture {
             QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, at);
         }
     }
-    // <device root>/ttyUSB<n>
-    QString device_path(int n = 7) const { return device_root.filePath(QString("ttyUSB%1").arg(n)); }
-    // Whether another program could open "COM 107" now.
+    // The port box text that reaches the far end, and the steps that connect to it.
+    QString port_text() const { return QString::fromStdString(far_end.port_text()); }
+    QStringList connect_steps() const { return {"cboPort=" + port_text(), "CmdConnect"}; }
+    // Whether another program could open the far end's port now.
     bool device_free() const
     {
         try {
-            SerialLine().open_path(device_path().toStdString());
+            SerialLine().open_path(far_end.device_path());
         } catch (const std::exception&) {
             return false;
         }
@@ -124,8 +120,7 @@ struct WindowFixture {
     QString chosen_path;
     int chooser_calls = 0;
     HeldClock clock;
-    PseudoTerminal pty;
-    QTemporaryDir device_root;
+    FarEnd far_end;
     std::unique_ptr<frmMain> window;
 };
 
