@@ -4,6 +4,7 @@
 
 #include <QApplication>
 
+#include "display.h"
 #include "frm_main.h"
 #include "message_box.h"
 #include "system_device_inventory.h"
@@ -17,18 +18,7 @@ constexpr const char* usage_text =
     "usage: tervalink [--help | --version]\n"
     "Opens the Tervalink window, which loads satellite reception data into the antenna unit over\n"
     "a serial line. The window takes no other arguments. A sample data file is installed as\n"
-    TERVALINK_EXAMPLES_DIR "/sample-data.csv; see tervalink(1).\n";
-
-// Without a display QApplication aborts with several lines of its own; one clear line is better.
-bool display_available()
-{
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0')
-            return true;
-    }
-    return false;
-}
+    TERVALINK_SAMPLE_DATA_NOTE ".\n";
 
 } // namespace
 
@@ -50,7 +40,7 @@ int main(int argc, char* argv[])
                      argv[1]);
         return exit_bad_arguments;
     }
-    if (!display_available()) {
+    if (!tervalink::display_available()) {
         std::fputs("tervalink needs a graphical session (no display found); start it from a "
                    "desktop session\n",
                    stderr);

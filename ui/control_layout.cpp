@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QString>
 
+#include "caption_font.h"
 #include "controls.h"
 #include "design_frame.h"
 #include "lamp.h"
@@ -45,8 +46,7 @@ constexpr int group_height = 1695;
 // Every control gets its font explicitly, so a bold group caption never spreads to its contents.
 QFont design_font(double points, bool bold = false)
 {
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
+    QFont font = caption_font();
     font.setPointSizeF(points);
     font.setWeight(bold ? QFont::Bold : QFont::Normal);
     return font;

@@ -1,0 +1,18 @@
+#include "display.h"
+
+#include <cstdlib>
+#include <initializer_list>
+
+namespace tervalink {
+
+bool display_available()
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0')
+            return true;
+    }
+    return false;
+}
+
+} // namespace tervalink
