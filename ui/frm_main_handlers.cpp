@@ -1,12 +1,12 @@
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include "check_data.h"
 #include "device_naming.h"
+#include "file_name.h"
 #include "frm_main.h"
 #include "message_box.h"
 #include "qt_text.h"
@@ -64,7 +64,7 @@ void frmMain::cmdOpenSave_Click()
     if (path.isEmpty())
         return;
     try {
-        import_data_file(QFile::encodeName(path).toStdString(), import_buffers_, table_);
+        import_data_file(file_name_for_opening(path), import_buffers_, table_);
     } catch (const std::exception& failure) {
         show_message_box(this, QString::fromUtf8(failure.what()));
     }
