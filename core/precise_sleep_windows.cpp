@@ -30,22 +30,27 @@ void sleep_coarsely(TransmissionClock::Time left)
 
 } // namespace
 
-// A waitable timer of high resolution wakes within about half a millisecond; it runs on relative
-// due times, so each round aims at what is left by the steady clock, until nothing is.
+// Windows' timers, high-resolution ones included, wake up to a millisecond late (under Wine, at
+// its server's next whole millisecond). So the timer aims a millisecond short, on relative due
+// times by what the steady clock says is left, and the last millisecond is waited out on the
+// processor, which a yield could hand to another program for longer: about 1 ms of a core in each
+// pause of 100 ms or more.
 void sleep_precisely_until(TransmissionClock::Time deadline)
 {
+    constexpr TransmissionClock::Time yielding_stretch = std::chrono::milliseconds(1);
     const HANDLE timer =
         ::CreateWaitableTimerExW(nullptr, nullptr, high_resolution_timer, TIMER_ALL_ACCESS);
-    for (auto left = time_left(deadline); left > TransmissionClock::Time::zero();
-         left = time_left(deadline)) {
+    for (auto left = time_left(deadline); left > yielding_stretch; left = time_left(deadline)) {
         LARGE_INTEGER due{}; // negative: relative, in units of 100 ns
-        due.QuadPart = -std::chrono::ceil<TimerUnits>(left).count();
+        due.QuadPart = -std::chrono::ceil<TimerUnits>(left - yielding_stretch).count();
         if (timer == nullptr || !::SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE) ||
             ::WaitForSingleObject(timer, INFINITE) != WAIT_OBJECT_0)
-            sleep_coarsely(left);
+            sleep_coarsely(left - yielding_stretch);
     }
     if (timer != nullptr)
         ::CloseHandle(timer);
+    while (time_left(deadline) > TransmissionClock::Time::zero())
+        YieldProcessor();
 }
 
 // A condition variable's timed wait rounds to whole milliseconds and wakes on the system's timer
