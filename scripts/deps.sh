@@ -22,6 +22,11 @@ TERVALINK_WINDOWS_PACKAGES=(
   g++-mingw-w64-x86-64-posix wine wine64 googletest
 )
 
+# What scripts/screenshot needs on top for the Windows window: an X server for Wine to draw on.
+TERVALINK_SCREENSHOT_PACKAGES=(
+  xvfb
+)
+
 # install_missing_packages [MORE_PACKAGES...]
 install_missing_packages() {
   local missing=()
