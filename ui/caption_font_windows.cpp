@@ -1,5 +1,7 @@
 #include "caption_font.h"
 
+#include <QStringList>
+
 namespace tervalink {
 
 // Every Windows has Arial. Wine has none, but it sees the fonts of the Linux side, where
