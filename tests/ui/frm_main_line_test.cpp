@@ -148,7 +148,8 @@ private slots:
             ui.clock.release();
         }
         QCoreApplication::processEvents();
-        QTRY_COMPARE(boxes.texts.join(""), box.arg(QString::fromStdString(ui.far_end.port_label())));
+        QTRY_COMPARE(boxes.texts.join(""),
+                     box.replace("%1", QString::fromStdString(ui.far_end.port_label())));
         QCOMPARE(status_of(ui), failed_text);
         expect_connected(ui, false);
         expect_at_rest(ui);
