@@ -59,6 +59,21 @@ std::string describe_file_error(DWORD code)
     }
 }
 
+std::wstring wide_path_of(const std::string& path)
+{
+    if (path.empty())
+        return {};
+    const auto length =
+        static_cast<int>(std::min<std::size_t>(path.size(), std::numeric_limits<int>::max()));
+    const int size =
+        ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0);
+    if (size <= 0)
+        throw Failure("Cannot open " + path + ": " + describe_file_error(::GetLastError()));
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, wide.data(), size);
+    return wide;
+}
+
 HANDLE handle_of(std::intptr_t handle)
 {
     return reinterpret_cast<HANDLE>(handle);
@@ -75,7 +90,7 @@ DataFileSource::DataFileSource(const std::string& path) : path_(path)
     // merely has open can still be imported. Backup semantics open a directory too, which is then
     // refused in words instead of "access denied".
     const HANDLE file =
-        ::CreateFileW(utf16_of(path).c_str(), GENERIC_READ,
+        ::CreateFileW(wide_path_of(path).c_str(), GENERIC_READ,
                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                       FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
