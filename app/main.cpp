@@ -9,6 +9,7 @@
 #include "message_box.h"
 #include "system_device_inventory.h"
 #include "tervalink_version.h"
+#include "text_rendering.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ int main(int argc, char* argv[])
                    stderr);
         return EXIT_FAILURE;
     }
+    tervalink::choose_text_rendering();
     QApplication application(argc, argv);
     QApplication::setApplicationName(tervalink::application_title);
     tervalink::SystemDeviceInventory inventory;

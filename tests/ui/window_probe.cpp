@@ -9,6 +9,7 @@
 
 #include "frm_main.h"
 #include "system_device_inventory.h"
+#include "text_rendering.h"
 
 int main(int argc, char* argv[])
 {
@@ -17,6 +18,7 @@ int main(int argc, char* argv[])
         std::fputs("usage: tervalink_window_probe screenshot <file.png> | startup\n", stderr);
         return 2;
     }
+    tervalink::choose_text_rendering(); // as the program does
     QApplication application(argc, argv);
     tervalink::SystemDeviceInventory inventory;
     tervalink::frmMain window({inventory});
