@@ -4,6 +4,7 @@
 
 #include <QApplication>
 
+#include "console.h"
 #include "display.h"
 #include "frm_main.h"
 #include "message_box.h"
@@ -25,6 +26,8 @@ constexpr const char* usage_text =
 
 int main(int argc, char* argv[])
 {
+    if (argc > 1)
+        tervalink::use_callers_console();
     // Answered before looking for a display, so that they work over ssh and in package scripts.
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(usage_text, stdout);
