@@ -116,12 +116,10 @@ def main():
     if not os.path.exists(PROGRAM):
         print(f"No {PROGRAM}: build it with ./scripts/windows --window", file=sys.stderr)
         return 2
-    subprocess.run([os.path.join(ROOT, "scripts/wine-test"), "--prepare"], cwd=BUILD, check=True)
+    subprocess.run([os.path.join(ROOT, "scripts/wine-test"), "--prepare-for-display"], cwd=BUILD,
+                   check=True)
     server, display = start_display()
     env = dict(os.environ, DISPLAY=display, WINEPREFIX=PREFIX, WINEDEBUG="-all")
-    # A Wine server started without this display would keep the window off it.
-    subprocess.run(["wineserver", "-k"], env=env)
-    subprocess.run(["wineserver", "-w"], env=env)
     master, slave, link = far_end_port()
     window = subprocess.Popen(["wine", PROGRAM], env=env, stdout=subprocess.DEVNULL,
                               stderr=subprocess.DEVNULL)
