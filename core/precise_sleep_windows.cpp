@@ -1,9 +1,7 @@
 #include "precise_sleep.h"
+#include "precise_sleep_windows.h"
 
-#include <windows.h>
 #include <timeapi.h>
-
-#include <mutex>
 
 namespace tervalink {
 namespace {
@@ -13,51 +11,88 @@ constexpr DWORD high_resolution_timer = 0x00000002; // CREATE_WAITABLE_TIMER_HIG
 
 using TimerUnits = std::chrono::duration<LONGLONG, std::ratio<1, 10'000'000>>;
 
-TransmissionClock::Time time_left(TransmissionClock::Time deadline)
+// Windows' timers, high-resolution ones included, wake up to a millisecond late (under Wine, at
+// its server's next whole millisecond): the timer aims this much short, and the rest is waited
+// out on the processor, which a yield could hand to another program for longer.
+constexpr std::chrono::nanoseconds spinning_stretch = std::chrono::milliseconds(1);
+
+std::chrono::nanoseconds time_left(std::chrono::nanoseconds deadline)
 {
     return deadline - std::chrono::steady_clock::now().time_since_epoch();
 }
 
-// Without a high-resolution timer, Sleep is only as fine as the system's timer period: 15.6 ms
-// unless someone asks for 1 ms, which the process does once, here.
-void sleep_coarsely(TransmissionClock::Time left)
+// What one pause waits on. A high-resolution waitable timer where Windows has one. Otherwise
+// timed waits are only as fine as the system's timer period, 15.6 ms unless someone asks for
+// 1 ms, which the pause does for as long as it lasts (each timeBeginPeriod is matched by a
+// timeEndPeriod).
+class PauseTimer {
+public:
+    PauseTimer()
+        : timer_(::CreateWaitableTimerExW(nullptr, nullptr, high_resolution_timer, TIMER_ALL_ACCESS))
+    {
+        if (timer_ == nullptr)
+            fine_period_ = ::timeBeginPeriod(1) == TIMERR_NOERROR;
+    }
+    ~PauseTimer()
+    {
+        if (timer_ != nullptr)
+            ::CloseHandle(timer_);
+        if (fine_period_)
+            ::timeEndPeriod(1);
+    }
+    PauseTimer(const PauseTimer&) = delete;
+    PauseTimer& operator=(const PauseTimer&) = delete;
+
+    // Waits `wait` (relative: the steady clock gave it; Windows' relative timeouts do not follow
+    // changes of the system time), or until `stop` is signalled: false then.
+    bool wait(std::chrono::nanoseconds wait, HANDLE stop) const
+    {
+        LARGE_INTEGER due{}; // negative: relative, in units of 100 ns
+        due.QuadPart = -std::chrono::ceil<TimerUnits>(wait).count();
+        if (timer_ != nullptr && ::SetWaitableTimer(timer_, &due, 0, nullptr, nullptr, FALSE)) {
+            const HANDLE handles[] = {timer_, stop};
+            return ::WaitForMultipleObjects(stop != nullptr ? 2 : 1, handles, FALSE, INFINITE) ==
+                   WAIT_OBJECT_0;
+        }
+        const auto milliseconds =
+            static_cast<DWORD>(std::chrono::ceil<std::chrono::milliseconds>(wait).count());
+        if (stop == nullptr) {
+            ::Sleep(milliseconds);
+            return true;
+        }
+        return ::WaitForSingleObject(stop, milliseconds) != WAIT_OBJECT_0;
+    }
+
+private:
+    HANDLE timer_;
+    bool fine_period_ = false;
+};
+
+bool signalled(HANDLE stop)
 {
-    static std::once_flag fine_period;
-    std::call_once(fine_period, [] { ::timeBeginPeriod(1); });
-    const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(left).count();
-    ::Sleep(static_cast<DWORD>(milliseconds));
+    return stop != nullptr && ::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0;
 }
 
 } // namespace
 
-// Windows' timers, high-resolution ones included, wake up to a millisecond late (under Wine, at
-// its server's next whole millisecond). So the timer aims a millisecond short, on relative due
-// times by what the steady clock says is left, and the last millisecond is waited out on the
-// processor, which a yield could hand to another program for longer: about 1 ms of a core in each
-// pause of 100 ms or more.
-void sleep_precisely_until(TransmissionClock::Time deadline)
+// Never a condition variable: MinGW-w64's C++ library times those on the system clock, which
+// advances once per timer tick (15.6 ms), so a wait could end two ticks late. The timer takes
+// relative due times by what the steady clock (the performance counter) says is left.
+bool sleep_precisely_until(std::chrono::nanoseconds deadline, HANDLE stop)
 {
-    constexpr TransmissionClock::Time yielding_stretch = std::chrono::milliseconds(1);
-    const HANDLE timer =
-        ::CreateWaitableTimerExW(nullptr, nullptr, high_resolution_timer, TIMER_ALL_ACCESS);
-    for (auto left = time_left(deadline); left > yielding_stretch; left = time_left(deadline)) {
-        LARGE_INTEGER due{}; // negative: relative, in units of 100 ns
-        due.QuadPart = -std::chrono::ceil<TimerUnits>(left - yielding_stretch).count();
-        if (timer == nullptr || !::SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE) ||
-            ::WaitForSingleObject(timer, INFINITE) != WAIT_OBJECT_0)
-            sleep_coarsely(left - yielding_stretch);
+    const PauseTimer timer;
+    for (auto left = time_left(deadline); left > spinning_stretch; left = time_left(deadline)) {
+        if (!timer.wait(left - spinning_stretch, stop))
+            return false;
     }
-    if (timer != nullptr)
-        ::CloseHandle(timer);
-    while (time_left(deadline) > TransmissionClock::Time::zero())
+    while (time_left(deadline) > std::chrono::nanoseconds::zero())
         YieldProcessor();
+    return !signalled(stop);
 }
 
-// A condition variable's timed wait rounds to whole milliseconds and wakes on the system's timer
-// period, 15.6 ms by default: the precise sleep takes over well before that.
-TransmissionClock::Time precise_sleep_lead()
+void sleep_precisely_until(std::chrono::nanoseconds deadline)
 {
-    return std::chrono::milliseconds(20);
+    sleep_precisely_until(deadline, nullptr);
 }
 
 } // namespace tervalink

@@ -1,65 +1,18 @@
 #include "transmission_clock.h"
 
-#include "precise_sleep.h"
-
 #include <algorithm>
 
 namespace tervalink {
-
-void StopRequest::request(const std::string& description)
-{
-    {
-        const std::lock_guard lock(mutex_);
-        if (requested_)
-            return;
-        requested_ = true;
-        description_ = description;
-    }
-    requested_signal_.notify_all();
-}
-
-void StopRequest::reset()
-{
-    const std::lock_guard lock(mutex_);
-    requested_ = false;
-    description_.clear();
-}
-
-bool StopRequest::requested() const
-{
-    const std::lock_guard lock(mutex_);
-    return requested_;
-}
-
-std::string StopRequest::description() const
-{
-    const std::lock_guard lock(mutex_);
-    return description_;
-}
-
-bool StopRequest::sleep_until(std::chrono::steady_clock::time_point deadline)
-{
-    std::unique_lock lock(mutex_);
-    return !requested_signal_.wait_until(lock, deadline, [this] { return requested_; });
-}
 
 TransmissionClock::Time MonotonicClock::now()
 {
     return std::chrono::steady_clock::now().time_since_epoch();
 }
 
-// A stop wakes the condition variable at once, so the pause sleeps there until shortly before its
-// deadline; the last stretch is the system's precise sleep, which wakes as punctually as the
-// machine's timer allows. A stop in that stretch is seen before the next frame.
 bool MonotonicClock::sleep_until(Time deadline, StopRequest& stop)
 {
-    const auto until = std::chrono::steady_clock::time_point(
-        std::chrono::duration_cast<std::chrono::steady_clock::duration>(deadline -
-                                                                        precise_sleep_lead()));
-    if (!stop.sleep_until(until))
-        return false;
-    sleep_precisely_until(deadline);
-    return !stop.requested();
+    return stop.sleep_until(std::chrono::steady_clock::time_point(
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(deadline)));
 }
 
 TransmissionClock::Time VirtualClock::now()

@@ -1,33 +1,16 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <mutex>
-#include <string>
 #include <vector>
+
+#include "stop_request.h"
 
 namespace tervalink {
 
 // One pacing tick: every pause of the protocol is a whole number of these.
 inline constexpr std::chrono::milliseconds tick_period{10};
-
-// Ends a running transmission from another thread: DISCONNECT, a closing window, Ctrl-C.
-class StopRequest {
-public:
-    void request(const std::string& description); // the first description given stays
-    void reset();
-    bool requested() const;
-    std::string description() const;
-    // Sleeps until the deadline of the steady clock, or until a stop is requested; false then.
-    bool sleep_until(std::chrono::steady_clock::time_point deadline);
-
-private:
-    mutable std::mutex mutex_;
-    std::condition_variable requested_signal_;
-    bool requested_ = false;
-    std::string description_;
-};
 
 // The monotonic clock a transmission keeps its deadlines on.
 class TransmissionClock {

@@ -46,6 +46,7 @@ void Sender::start(std::vector<Transmission> updates, FrameSink& sink, Transmiss
 {
     join();
     stop_.reset();
+    sink_ = &sink;
     thread_ = std::thread([this, updates = std::move(updates), &sink, &clock, &listener, priority] {
         if (priority == SendingPriority::raised)
             raise_sending_priority();
@@ -56,7 +57,8 @@ void Sender::start(std::vector<Transmission> updates, FrameSink& sink, Transmiss
                 transmitter.send(updates[index]);
             }
         } catch (const std::exception& failure) {
-            listener.failed(failure.what());
+            // A write that a stop interrupted fails as the stop says.
+            listener.failed(stop_.requested() ? stop_.description() : failure.what());
             return;
         }
         listener.finished();
@@ -66,6 +68,8 @@ void Sender::start(std::vector<Transmission> updates, FrameSink& sink, Transmiss
 void Sender::stop(const std::string& description)
 {
     stop_.request(description);
+    if (started() && sink_ != nullptr)
+        sink_->interrupt();
     join();
 }
 

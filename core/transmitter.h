@@ -17,6 +17,10 @@ public:
     virtual ~FrameSink() = default;
     // Writes one whole frame; throws Failure with a description when it cannot.
     virtual void write_frame(std::span<const std::uint8_t> frame) = 0;
+    // Called from another thread when a transmission is stopped: a write that waits for a stalled
+    // device ends at once, and so does every later one, until the sink is closed. A stop never
+    // waits for the device.
+    virtual void interrupt() {}
 };
 
 // What a transmission reports, from the thread that sends it.
@@ -66,13 +70,15 @@ public:
     // Sends the updates one after the other, then reports finished() or failed() and ends.
     void start(std::vector<Transmission> updates, FrameSink& sink, TransmissionClock& clock,
                TransmissionListener& listener, SendingPriority priority = SendingPriority::raised);
-    // No frame is written once this returns; the listener hears failed(description).
+    // No frame is written once this returns, and a write in progress is interrupted; the
+    // listener hears failed(description).
     void stop(const std::string& description);
     void join(); // waits for the thread to end by itself
     bool started() const { return thread_.joinable(); }
 
 private:
     StopRequest stop_;
+    FrameSink* sink_ = nullptr; // of the latest start
     std::thread thread_;
 };
 

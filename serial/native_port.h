@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "failure.h"
+
 namespace tervalink {
 
 // Reasons every system gives in the same words.
@@ -16,11 +18,27 @@ inline constexpr std::string_view in_use_reason = "it is in use by another progr
 // has stopped working.
 inline constexpr int write_bound_ms = 100;
 
-inline std::string no_data_taken_reason()
+// Why a write ended when the device stopped taking bytes: none of the frame, or not the rest of it.
+inline std::string stalled_reason(std::size_t taken)
 {
-    return "the device took no data for " + std::to_string(write_bound_ms) +
-           " ms; check the adapter and its cable";
+    return std::string(taken == 0 ? "the device took no data" : "the device took no more") +
+           " for " + std::to_string(write_bound_ms) + " ms; check the adapter and its cable";
 }
+
+// The device took the first bytes of a frame and then failed: the antenna unit received a cut
+// frame. The line names the port.
+class CutFrame : public Failure {
+public:
+    CutFrame(std::size_t taken_bytes, std::size_t frame_size, const std::string& reason)
+        : Failure(reason), taken(taken_bytes), size(frame_size)
+    {
+    }
+    std::size_t taken;
+    std::size_t size;
+};
+
+// Why a write ended when a stop interrupted it; the stop's own description is what the user sees.
+inline constexpr std::string_view interrupted_reason = "the write was interrupted by a stop";
 // How long a read waits for the first byte: short enough that Ctrl-C ends the monitor at once,
 // long enough that an idle line costs nothing.
 inline constexpr int read_wait_ms = 100;
@@ -35,8 +53,12 @@ public:
     NativePort(const NativePort&) = delete;
     NativePort& operator=(const NativePort&) = delete;
 
-    // Hands every byte to the device, waiting at most write_bound_ms for room.
+    // Hands every byte to the device, waiting at most write_bound_ms for room. Throws CutFrame
+    // when the device took only a part.
     void write_all(std::span<const std::uint8_t> bytes);
+    // From another thread: a write that waits for the device ends at once, and so does every later
+    // write or read.
+    void interrupt();
     // What has arrived, waiting up to read_wait_ms for it; 0 when nothing came.
     std::size_t read_some(std::span<std::uint8_t> buffer);
 

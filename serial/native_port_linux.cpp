@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -12,16 +13,19 @@
 #include <cstring>
 
 #include "device_permission.h"
-#include "failure.h"
 
 namespace tervalink {
 
 struct NativePort::Handle {
     int fd = -1;
+    // Readable once interrupt() was called: every wait for the device watches it too.
+    int interrupted = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     ~Handle()
     {
         if (fd >= 0)
             ::close(fd);
+        if (interrupted >= 0)
+            ::close(interrupted);
     }
 };
 
@@ -80,6 +84,13 @@ std::string line_failure_reason(int error)
     return std::strerror(error);
 }
 
+[[noreturn]] void fail_write(std::size_t taken, std::size_t size, const std::string& reason)
+{
+    if (taken > 0)
+        throw CutFrame(taken, size, reason);
+    throw Failure(reason);
+}
+
 } // namespace
 
 NativePort::NativePort(const std::string& device_path) : handle_(std::make_unique<Handle>())
@@ -100,6 +111,7 @@ NativePort::~NativePort() = default;
 void NativePort::write_all(std::span<const std::uint8_t> bytes)
 {
     const int fd = handle_->fd;
+    const std::size_t size = bytes.size();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(write_bound_ms);
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
@@ -107,22 +119,35 @@ void NativePort::write_all(std::span<const std::uint8_t> bytes)
             bytes = bytes.subspan(static_cast<std::size_t>(written));
             continue;
         }
+        const std::size_t taken = size - bytes.size();
         if (written < 0 && errno != EAGAIN && errno != EINTR)
-            throw Failure(line_failure_reason(errno));
+            fail_write(taken, size, line_failure_reason(errno));
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        pollfd writable{fd, POLLOUT, 0};
-        if (left.count() <= 0 || ::poll(&writable, 1, static_cast<int>(left.count())) == 0)
-            throw Failure(no_data_taken_reason());
+        pollfd watched[] = {{fd, POLLOUT, 0}, {handle_->interrupted, POLLIN, 0}};
+        const int ready = left.count() > 0 ? ::poll(watched, 2, static_cast<int>(left.count())) : 0;
+        if ((watched[1].revents & POLLIN) != 0)
+            throw Failure(std::string(interrupted_reason));
+        if (ready == 0)
+            fail_write(taken, size, stalled_reason(taken));
     }
+}
+
+void NativePort::interrupt()
+{
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t noted = ::write(handle_->interrupted, &one, sizeof one);
 }
 
 std::size_t NativePort::read_some(std::span<std::uint8_t> buffer)
 {
-    pollfd readable{handle_->fd, POLLIN, 0};
-    const int ready = ::poll(&readable, 1, read_wait_ms);
+    pollfd watched[] = {{handle_->fd, POLLIN, 0}, {handle_->interrupted, POLLIN, 0}};
+    const pollfd& readable = watched[0];
+    const int ready = ::poll(watched, 2, read_wait_ms);
     if (ready < 0 && errno != EINTR)
         throw Failure(line_failure_reason(errno));
+    if ((watched[1].revents & POLLIN) != 0)
+        throw Failure(std::string(interrupted_reason));
     if (ready <= 0)
         return 0;
     const ssize_t count = ::read(handle_->fd, buffer.data(), buffer.size());

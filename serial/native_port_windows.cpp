@@ -4,21 +4,54 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <vector>
 
-#include "failure.h"
+#include "comm_state_windows.h"
 #include "windows_text.h"
 
 namespace tervalink {
 
+namespace {
+
+// One operation of a kind (writing, reading) at a time. Its OVERLAPPED and bytes belong to Windows
+// until the operation has ended, so they live here, not on a caller's stack.
+struct Operation {
+    OVERLAPPED overlapped{};
+    HANDLE done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::vector<std::uint8_t> bytes;
+    bool abandoned = false; // a driver that never ended it: the memory must stay
+
+    ~Operation() { ::CloseHandle(done); }
+    bool running() const { return abandoned && !HasOverlappedIoCompleted(&overlapped); }
+    void begin()
+    {
+        overlapped = OVERLAPPED{};
+        overlapped.hEvent = done;
+        ::ResetEvent(done);
+    }
+};
+
+} // namespace
+
 struct NativePort::Handle {
     HANDLE port = INVALID_HANDLE_VALUE;
     HANDLE guard = nullptr;
+    HANDLE interrupted = ::CreateEventW(nullptr, TRUE, FALSE, nullptr); // manual reset: stays set
+    std::unique_ptr<Operation> writing = std::make_unique<Operation>();
+    std::unique_ptr<Operation> reading = std::make_unique<Operation>();
+
     ~Handle()
     {
         if (port != INVALID_HANDLE_VALUE)
-            ::CloseHandle(port);
+            ::CloseHandle(port); // cancels what is still running
+        for (std::unique_ptr<Operation>* operation : {&writing, &reading}) {
+            if ((*operation)->running() &&
+                ::WaitForSingleObject((*operation)->done, 1000) != WAIT_OBJECT_0)
+                static_cast<void>(operation->release()); // the driver may still use it: leave it
+        }
         if (guard != nullptr)
             ::CloseHandle(guard);
+        ::CloseHandle(interrupted);
     }
 };
 
@@ -71,30 +104,17 @@ HANDLE take_guard(const std::string& device_path)
 
 void apply_line_settings(HANDLE port)
 {
-    DCB settings{};
-    settings.DCBlength = sizeof settings;
-    if (!::GetCommState(port, &settings))
+    DCB previous{};
+    previous.DCBlength = sizeof previous;
+    if (!::GetCommState(port, &previous))
         throw Failure("the line settings cannot be read: " + system_text_of(::GetLastError()));
-    settings.BaudRate = CBR_57600;
-    settings.ByteSize = 8;
-    settings.Parity = NOPARITY;
-    settings.StopBits = ONESTOPBIT;
-    settings.fBinary = TRUE;
-    settings.fParity = FALSE;
-    settings.fOutxCtsFlow = FALSE;
-    settings.fOutxDsrFlow = FALSE;
-    settings.fDsrSensitivity = FALSE;
-    settings.fOutX = FALSE;
-    settings.fInX = FALSE;
-    settings.fNull = FALSE;
-    settings.fAbortOnError = FALSE;
-    settings.fDtrControl = DTR_CONTROL_ENABLE;
-    settings.fRtsControl = RTS_CONTROL_ENABLE;
+    DCB settings = antenna_line_state(previous);
     if (!::SetCommState(port, &settings))
         throw Failure("the line cannot be set to 57600 baud, 8 data bits, no parity, one stop "
                       "bit: " + system_text_of(::GetLastError()));
     // A write returns once the bytes are handed over or the bound has passed; a read returns what
-    // has arrived at once, or waits up to read_wait_ms for the first byte.
+    // has arrived at once, or waits up to read_wait_ms for the first byte. A driver that ignores
+    // these is held to the same bounds by the waits below.
     COMMTIMEOUTS timeouts{};
     timeouts.WriteTotalTimeoutConstant = write_bound_ms;
     timeouts.ReadIntervalTimeout = MAXDWORD;
@@ -104,13 +124,62 @@ void apply_line_settings(HANDLE port)
         throw Failure("the line's time limits cannot be set: " + system_text_of(::GetLastError()));
 }
 
+// How an operation ended: what it moved, the system's code, and whether the wait for it ran out
+// or a stop interrupted it (it was cancelled then).
+struct Outcome {
+    std::size_t transferred = 0;
+    DWORD error = ERROR_SUCCESS;
+    bool timed_out = false;
+    bool interrupted = false;
+};
+
+// A driver needs a moment to end a cancelled operation; one that takes longer has hung.
+constexpr DWORD cancel_grace_ms = 1000;
+
+const std::string driver_hung_reason =
+    "the adapter's driver does not end a stalled transfer; unplug the adapter and plug it in again";
+
+// Starts the operation and waits up to bound_ms for it, or until interrupted; cancels it then.
+template <typename Start>
+Outcome run_operation(HANDLE port, HANDLE interrupted, Operation& operation, DWORD bound_ms,
+                      Start start)
+{
+    if (operation.running())
+        throw Failure(driver_hung_reason);
+    operation.abandoned = false;
+    operation.begin();
+    if (!start()) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_IO_PENDING)
+            return {0, error, false, false};
+    }
+    const HANDLE events[] = {operation.done, interrupted};
+    const DWORD woke = ::WaitForMultipleObjects(2, events, FALSE, bound_ms);
+    Outcome outcome;
+    outcome.timed_out = woke == WAIT_TIMEOUT;
+    outcome.interrupted = woke == WAIT_OBJECT_0 + 1;
+    if (woke != WAIT_OBJECT_0)
+        ::CancelIoEx(port, &operation.overlapped);
+    if (::WaitForSingleObject(operation.done, cancel_grace_ms) != WAIT_OBJECT_0) {
+        operation.abandoned = true;
+        throw Failure(driver_hung_reason);
+    }
+    DWORD transferred = 0;
+    if (!::GetOverlappedResult(port, &operation.overlapped, &transferred, FALSE))
+        outcome.error = ::GetLastError();
+    outcome.transferred = transferred;
+    return outcome;
+}
+
 } // namespace
 
 NativePort::NativePort(const std::string& device_path) : handle_(std::make_unique<Handle>())
 {
-    // Read access too: without it the line settings cannot be read or set.
+    // Read access too: without it the line settings cannot be read or set. Overlapped, so that no
+    // wait for the device is longer than its bound, whatever the driver does with the time
+    // limits, and so that a stop can cut one short.
     handle_->port = ::CreateFileW(utf16_of(device_path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (handle_->port == INVALID_HANDLE_VALUE)
         throw Failure(open_failure_reason(::GetLastError()));
     handle_->guard = take_guard(device_path);
@@ -121,21 +190,51 @@ NativePort::~NativePort() = default;
 
 void NativePort::write_all(std::span<const std::uint8_t> bytes)
 {
-    DWORD written = 0;
-    if (!::WriteFile(handle_->port, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                     nullptr))
-        throw Failure(line_failure_reason(::GetLastError()));
-    if (written < bytes.size())
-        throw Failure(no_data_taken_reason());
+    Operation& writing = *handle_->writing;
+    const Outcome outcome = run_operation(
+        handle_->port, handle_->interrupted, writing, write_bound_ms, [&] {
+            writing.bytes.assign(bytes.begin(), bytes.end());
+            return ::WriteFile(handle_->port, writing.bytes.data(),
+                               static_cast<DWORD>(writing.bytes.size()), nullptr,
+                               &writing.overlapped);
+        });
+    if (outcome.transferred == bytes.size())
+        return;
+    if (outcome.interrupted)
+        throw Failure(std::string(interrupted_reason));
+    // A sound driver ends the write at its time limit with what it took, some with
+    // ERROR_SEM_TIMEOUT; our own cancel at the bound ends it as aborted.
+    const bool stalled = outcome.error == ERROR_SUCCESS || outcome.error == ERROR_SEM_TIMEOUT ||
+                         (outcome.timed_out && outcome.error == ERROR_OPERATION_ABORTED);
+    const std::string reason =
+        stalled ? stalled_reason(outcome.transferred) : line_failure_reason(outcome.error);
+    if (outcome.transferred > 0)
+        throw CutFrame(outcome.transferred, bytes.size(), reason);
+    throw Failure(reason);
+}
+
+void NativePort::interrupt()
+{
+    ::SetEvent(handle_->interrupted);
 }
 
 std::size_t NativePort::read_some(std::span<std::uint8_t> buffer)
 {
-    DWORD count = 0;
-    if (!::ReadFile(handle_->port, buffer.data(), static_cast<DWORD>(buffer.size()), &count,
-                    nullptr))
-        throw Failure(line_failure_reason(::GetLastError()));
-    return count;
+    Operation& reading = *handle_->reading;
+    // The driver ends the read after read_wait_ms; the wait allows it as long again.
+    const Outcome outcome = run_operation(handle_->port, handle_->interrupted, reading,
+                                          2 * read_wait_ms, [&] {
+        reading.bytes.resize(buffer.size());
+        return ::ReadFile(handle_->port, reading.bytes.data(), static_cast<DWORD>(buffer.size()),
+                          nullptr, &reading.overlapped);
+    });
+    if (outcome.interrupted)
+        throw Failure(std::string(interrupted_reason));
+    const bool ran_out = outcome.timed_out && outcome.error == ERROR_OPERATION_ABORTED;
+    if (outcome.error != ERROR_SUCCESS && !ran_out)
+        throw Failure(line_failure_reason(outcome.error));
+    std::copy_n(reading.bytes.begin(), outcome.transferred, buffer.begin());
+    return outcome.transferred;
 }
 
 } // namespace tervalink

@@ -50,9 +50,21 @@ void SerialLine::write_frame(std::span<const std::uint8_t> frame)
         throw Failure(std::string(closed_port_failure));
     try {
         port_->write_all(frame);
+    } catch (const CutFrame& cut) {
+        throw Failure(label_ + " took " + std::to_string(cut.taken) + " of the frame's " +
+                      std::to_string(cut.size) + " bytes; the antenna unit received a cut frame: " +
+                      cut.what());
     } catch (const Failure& failure) {
         throw Failure("Cannot send to " + label_ + ": " + failure.what());
     }
+}
+
+// The caller owns the line's life: it closes the line only after the sending thread has ended,
+// so the port is still there.
+void SerialLine::interrupt()
+{
+    if (port_ != nullptr)
+        port_->interrupt();
 }
 
 std::size_t SerialLine::read_some(std::span<std::uint8_t> buffer)

@@ -37,8 +37,11 @@ public:
     void close();
 
     // The whole frame, handed to the device before returning; throws Failure naming port and
-    // device when it cannot be.
+    // device when it cannot be, and saying so when the antenna unit received a cut frame.
     void write_frame(std::span<const std::uint8_t> frame) override;
+    // From the thread that stops a transmission: a write waiting for a stalled device ends at
+    // once, and so does every later write, until the line is closed.
+    void interrupt() override;
     // What has arrived, waiting up to 100 ms for it; 0 when nothing came. Throws Failure when the
     // line fails.
     std::size_t read_some(std::span<std::uint8_t> buffer);

@@ -1,12 +1,15 @@
 // serial/: the number in a port box text, and the line itself: bytes on the wire, exclusive
-// opens, and writes that fail. A far end (a pseudo-terminal, or under Wine a COM port mapped onto
+// opens, writes that fail, and writes to a device that stops taking bytes. A far end (a pseudo-terminal, or under Wine a COM port mapped onto
 // one) stands in for the antenna unit.
+#include <future>
+
 #include <gtest/gtest.h>
 
 #include "device_naming.h"
 #include "failure_of.h"
 #include "far_end.h"
 #include "serial_line.h"
+#include "transmitter.h"
 #include "worked_frames.h"
 
 namespace tervalink {
@@ -91,6 +94,100 @@ TEST(Line, WritesFailOnAClosedOrUnpluggedPort)
     EXPECT_EQ(failure_of([&] { line.write_frame(frame); }),
               "Cannot send to the antenna unit: the port is closed; press CONNECT and start the "
               "update again");
+}
+
+const std::string stalled = "the device took no data for 100 ms; check the adapter and its cable";
+const std::string interrupted = "the write was interrupted by a stop";
+
+// A device that takes nothing fails the write at its bound, naming the port and the bound. A line
+// whose writes were interrupted (a stop) ends every wait for the device at once.
+TEST(StalledLine, AWriteFindingNoRoomFailsAtItsBoundOrWhenInterrupted)
+{
+    for (const bool interrupt : {false, true}) {
+        FarEnd far_end;
+        SerialLine line(far_end.device_root());
+        line.set_port_number(far_end.port_number());
+        line.open();
+        if (!far_end.fill_line())
+            GTEST_SKIP() << "filling the line beside the program needs root";
+        if (interrupt)
+            line.interrupt();
+        EXPECT_EQ(failure_of([&] { line.write_frame(test::hotbird_tp2); }),
+                  "Cannot send to " + far_end.port_label() + ": " + (interrupt ? interrupted : stalled));
+    }
+}
+
+// A frame the device took only a part of: the message says how much, and exactly that much
+// arrived. (No line buffer holds a mebibyte, so the write must stop part way.)
+TEST(StalledLine, AWriteCutShortSaysHowMuchOfTheFrameWentOut)
+{
+    FarEnd far_end;
+    SerialLine line(far_end.device_root());
+    line.set_port_number(far_end.port_number());
+    line.open();
+    far_end.stop_reading();
+    const std::vector<std::uint8_t> oversized(1 << 20, 0x55);
+    const std::string failed = failure_of([&] { line.write_frame(oversized); });
+    const std::string before = far_end.port_label() + " took ";
+    const std::string after = " of the frame's 1048576 bytes; the antenna unit received a cut "
+                              "frame: the device took no more for 100 ms; check the adapter and "
+                              "its cable";
+    ASSERT_TRUE(failed.starts_with(before) && failed.ends_with(after)) << failed;
+    const std::string count = failed.substr(before.size(), failed.size() - before.size() - after.size());
+    ASSERT_EQ(count.find_first_not_of("0123456789"), std::string::npos) << count;
+    const std::size_t taken = std::stoul(count);
+    EXPECT_GT(taken, 0u);
+    far_end.resume_reading();
+    ASSERT_TRUE(far_end.wait_for_bytes(taken, std::chrono::seconds(10)));
+    line.close();
+    EXPECT_EQ(far_end.bytes(), std::vector<std::uint8_t>(taken, 0x55));
+}
+
+// Notes when the sending thread begins a write, and passes the write and the interrupt on.
+class WatchedLine : public FrameSink {
+public:
+    explicit WatchedLine(SerialLine& line) : line_(line) {}
+    void write_frame(std::span<const std::uint8_t> frame) override
+    {
+        writing.set_value();
+        line_.write_frame(frame);
+    }
+    void interrupt() override { line_.interrupt(); }
+    std::promise<void> writing;
+
+private:
+    SerialLine& line_;
+};
+
+class EndListener : public TransmissionListener {
+public:
+    void finished() override { end = "finished"; }
+    void failed(const std::string& description) override { end = description; }
+    std::string end;
+};
+
+// The real clock: DISCONNECT (a stop) during a write that waits for a stalled device returns at
+// once, without waiting for the write's bound, and the update fails as the stop says.
+TEST(StalledLine, AStopDuringAStalledWriteReturnsAtOnce)
+{
+    FarEnd far_end;
+    SerialLine line(far_end.device_root());
+    line.set_port_number(far_end.port_number());
+    line.open();
+    if (!far_end.fill_line())
+        GTEST_SKIP() << "filling the line beside the program needs root";
+    WatchedLine watched(line);
+    EndListener listener;
+    MonotonicClock clock;
+    Transmission one_frame;
+    one_frame.steps = {{test::hotbird_tp2, FrameKind::tp, 30, {}}};
+    Sender sender;
+    sender.start({one_frame}, watched, clock, listener, SendingPriority::normal);
+    watched.writing.get_future().wait();
+    const auto pressed = std::chrono::steady_clock::now();
+    sender.stop(std::string(closed_port_failure));
+    EXPECT_LT(std::chrono::steady_clock::now() - pressed, std::chrono::milliseconds(200));
+    EXPECT_EQ(listener.end, closed_port_failure);
 }
 
 } // namespace

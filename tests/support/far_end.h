@@ -43,6 +43,15 @@ public:
     bool wait_for_bytes(std::size_t count, std::chrono::seconds bound) const;
     // The far end hangs up, as a pulled adapter does: the program's next write fails.
     void unplug();
+    // The far end stops taking bytes, as a hung antenna unit or adapter does: what the program
+    // writes from now on waits in the line's buffer until it is full.
+    void stop_reading();
+    // Stops reading and fills the line's buffer from the far side's own system, so that the
+    // program's next write finds no room. Call it once the program has opened the line. False
+    // where the system keeps a second opener out (Linux's TIOCEXCL, except for root).
+    bool fill_line();
+    // Takes bytes again; the ones fill_line put in are not counted as arrived.
+    void resume_reading();
 
 private:
     struct Link; // the system's side of the line

@@ -1,8 +1,11 @@
 #include "far_end.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -18,6 +21,9 @@ struct FarEnd::Link {
     std::string folder;
     std::atomic<bool> unplug_asked{false};
     std::atomic<bool> hung_up{false};
+    std::atomic<bool> pause_asked{false};
+    std::atomic<bool> paused{false};
+    std::atomic<std::size_t> filler{0}; // bytes of fill_line still to be read and dropped
 
     Link()
     {
@@ -72,12 +78,58 @@ void FarEnd::unplug()
         ::poll(nullptr, 0, 1);
 }
 
+void FarEnd::stop_reading()
+{
+    link_->pause_asked = true;
+    while (!link_->paused)
+        ::poll(nullptr, 0, 1);
+}
+
+// The slave is opened beside the program for a moment, in the settings the program gave it (a
+// change of settings would let the kernel make room again).
+bool FarEnd::fill_line()
+{
+    stop_reading();
+    const int slave = ::open(device_path_.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (slave < 0 && errno == EBUSY)
+        return false;
+    if (slave < 0)
+        throw std::runtime_error("cannot open " + device_path_ + " to fill the line");
+    // The kernel moves bytes on to the reading side's own buffer a moment later, making room
+    // again: fill until a round after a pause finds none.
+    const std::vector<std::uint8_t> chunk(256, 'x');
+    for (bool took = true; took; ::poll(nullptr, 0, 20)) {
+        took = false;
+        for (ssize_t written = 0; written >= 0;) {
+            written = ::write(slave, chunk.data(), chunk.size());
+            if (written > 0) {
+                link_->filler += static_cast<std::size_t>(written);
+                took = true;
+            }
+        }
+    }
+    ::close(slave);
+    return true;
+}
+
+void FarEnd::resume_reading()
+{
+    link_->pause_asked = false;
+    while (link_->paused)
+        ::poll(nullptr, 0, 1);
+}
+
 void FarEnd::read_until_stopped()
 {
     while (!stopping_) {
         if (link_->unplug_asked && !link_->hung_up) {
             link_->pty.close_master();
             link_->hung_up = true;
+        }
+        link_->paused = link_->pause_asked.load();
+        if (link_->paused) {
+            ::poll(nullptr, 0, 1);
+            continue;
         }
         const int master = link_->pty.master_fd();
         pollfd readable{master, POLLIN, 0};
@@ -92,7 +144,11 @@ void FarEnd::read_until_stopped()
             continue;
         }
         const auto arrived = Clock::now();
-        record(link_->pty.read_available(), arrived);
+        std::vector<std::uint8_t> fresh = link_->pty.read_available();
+        const std::size_t dropped = std::min(fresh.size(), link_->filler.load());
+        link_->filler -= dropped;
+        fresh.erase(fresh.begin(), fresh.begin() + static_cast<std::ptrdiff_t>(dropped));
+        record(fresh, arrived);
     }
 }
 

@@ -65,6 +65,16 @@ bool exists(const std::string& path)
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// Asks wine_far_ends to act on the port whose files start with `base`, and waits until it has.
+void ask(const std::string& base, const std::string& request)
+{
+    const std::string asked = base + "." + request;
+    std::fclose(std::fopen(asked.c_str(), "wb"));
+    for (int waited = 0; waited < 5000 && !exists(asked + ".done"); ++waited)
+        ::Sleep(1);
+    ::DeleteFileA((asked + ".done").c_str());
+}
+
 std::uint64_t little_endian(const unsigned char* bytes, int count)
 {
     std::uint64_t value = 0;
@@ -126,10 +136,18 @@ std::string FarEnd::unmapped_port_failure() const
 void FarEnd::unplug()
 {
     link_->unplugged = true;
-    std::fclose(std::fopen((link_->base + ".unplug").c_str(), "wb"));
-    for (int waited = 0; waited < 5000 && !exists(link_->base + ".unplugged"); ++waited)
-        ::Sleep(1);
+    ask(link_->base, "unplug");
 }
+
+void FarEnd::stop_reading() { ask(link_->base, "stop"); }
+
+bool FarEnd::fill_line()
+{
+    ask(link_->base, "fill");
+    return true;
+}
+
+void FarEnd::resume_reading() { ask(link_->base, "resume"); }
 
 // The arrival times are the Linux side's: gaps between them are what the line carried.
 void FarEnd::read_until_stopped()

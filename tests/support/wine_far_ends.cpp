@@ -1,8 +1,9 @@
 // The far ends of the lines for the Windows build's tests under Wine. A Windows program cannot
 // open a pseudo-terminal's master, so this Linux program does: it maps COUNT "COM n" ports of the
 // Wine prefix onto pseudo-terminals, runs the command, and records what arrives on each, with the
-// time of arrival, in a file the Windows side reads. Asked to (a file COMn.unplug), it hangs up
-// a line, as a pulled adapter would.
+// time of arrival, in a file the Windows side reads. Asked to by a file COMn.<request>, it hangs
+// up a line as a pulled adapter would (unplug), stops reading it (stop), stops reading and fills
+// its buffer through the slave (fill), or reads again (resume); then it makes COMn.<request>.done.
 //
 //   wine_far_ends COUNT COMMAND...    (WINEPREFIX names the prefix)
 //
@@ -17,6 +18,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -37,7 +39,12 @@ struct Line {
     int master = -1;
     int record = -1;
     std::string link;
+    std::string slave;
+    bool reading = true;
+    std::size_t filler = 0; // bytes of a fill still to be read and dropped
 };
+
+constexpr const char* requests[] = {"unplug", "stop", "fill", "resume"};
 
 [[noreturn]] void fail(const std::string& what)
 {
@@ -84,6 +91,7 @@ Line open_line(const std::string& prefix, const std::string& folder, int after)
     // Wine must not inherit the master, or closing it here would not hang the line up.
     ::fcntl(line.master, F_SETFD, FD_CLOEXEC);
     ::fcntl(line.master, F_SETFL, ::fcntl(line.master, F_GETFL) | O_NONBLOCK);
+    line.slave = name;
     line.link = prefix + "/dosdevices/com" + std::to_string(line.number);
     ::unlink(line.link.c_str());
     if (::symlink(name, line.link.c_str()) != 0)
@@ -98,8 +106,14 @@ Line open_line(const std::string& prefix, const std::string& folder, int after)
 void record_arrival(Line& line)
 {
     std::uint8_t chunk[4096 + 12];
-    const ssize_t count = ::read(line.master, chunk + 12, 4096);
+    ssize_t count = ::read(line.master, chunk + 12, 4096);
     if (count <= 0)
+        return;
+    const std::size_t dropped = std::min(line.filler, std::size_t(count));
+    line.filler -= dropped;
+    count -= ssize_t(dropped);
+    std::memmove(chunk + 12, chunk + 12 + dropped, std::size_t(count));
+    if (count == 0)
         return;
     const std::uint64_t at = now_ns();
     for (int i = 0; i < 8; ++i)
@@ -110,15 +124,46 @@ void record_arrival(Line& line)
         fail("cannot record what arrived on COM" + std::to_string(line.number));
 }
 
-void unplug_if_asked(Line& line, const std::string& folder)
+// The slave is opened beside the program for a moment, in the settings the program gave it (a
+// change of settings would let the kernel make room again).
+void fill(Line& line)
 {
-    const std::string request = folder + "/COM" + std::to_string(line.number) + ".unplug";
-    if (line.master < 0 || !exists(request))
-        return;
-    ::close(line.master);
-    line.master = -1;
-    const int done = ::open((request + "ged").c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
-    ::close(done);
+    const int slave = ::open(line.slave.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (slave < 0)
+        fail("cannot open " + line.slave + " to fill it");
+    // The kernel moves bytes on to the reading side's own buffer a moment later, making room
+    // again: fill until a round after a pause finds none.
+    const std::vector<std::uint8_t> chunk(256, 'x');
+    for (bool took = true; took; ::poll(nullptr, 0, 20)) {
+        took = false;
+        for (ssize_t written = 0; written >= 0;) {
+            written = ::write(slave, chunk.data(), chunk.size());
+            if (written > 0) {
+                line.filler += static_cast<std::size_t>(written);
+                took = true;
+            }
+        }
+    }
+    ::close(slave);
+}
+
+void serve_requests(Line& line, const std::string& folder)
+{
+    for (const std::string request : requests) {
+        const std::string asked = folder + "/COM" + std::to_string(line.number) + "." + request;
+        if (line.master < 0 || !exists(asked))
+            continue;
+        ::unlink(asked.c_str());
+        if (request == "unplug") {
+            ::close(line.master);
+            line.master = -1;
+        }
+        line.reading = request == "resume";
+        if (request == "fill")
+            fill(line);
+        const int done = ::open((asked + ".done").c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
+        ::close(done);
+    }
 }
 
 // Relays until the command ends. A master without a program on its slave reports a hang-up at
@@ -130,7 +175,7 @@ int relay(std::vector<Line>& lines, const std::string& folder, pid_t child)
         std::vector<pollfd> watched;
         std::vector<std::size_t> index;
         for (std::size_t i = 0; i < lines.size(); ++i) {
-            if (lines[i].master >= 0 && !hung_up[i]) {
+            if (lines[i].master >= 0 && lines[i].reading && !hung_up[i]) {
                 watched.push_back({lines[i].master, POLLIN, 0});
                 index.push_back(i);
             }
@@ -143,14 +188,14 @@ int relay(std::vector<Line>& lines, const std::string& folder, pid_t child)
                 hung_up[index[w]] = true;
         }
         for (std::size_t i = 0; i < lines.size(); ++i) {
-            if (hung_up[i] && lines[i].master >= 0) {
+            if (hung_up[i] && lines[i].master >= 0 && lines[i].reading) {
                 pollfd alone{lines[i].master, POLLIN, 0};
                 ::poll(&alone, 1, 0);
                 hung_up[i] = (alone.revents & POLLHUP) != 0 && (alone.revents & POLLIN) == 0;
                 if (alone.revents & POLLIN)
                     record_arrival(lines[i]);
             }
-            unplug_if_asked(lines[i], folder);
+            serve_requests(lines[i], folder);
         }
         int status = 0;
         if (::waitpid(child, &status, WNOHANG) == child)
@@ -190,8 +235,11 @@ int main(int argc, char** argv)
     for (const Line& line : lines) {
         ::unlink(line.link.c_str());
         const std::string base = folder + "/COM" + std::to_string(line.number);
-        for (const char* end : {".far", ".unplug", ".unplugged"})
-            ::unlink((base + end).c_str());
+        ::unlink((base + ".far").c_str());
+        for (const std::string request : requests) {
+            ::unlink((base + "." + request).c_str());
+            ::unlink((base + "." + request + ".done").c_str());
+        }
     }
     ::rmdir(folder.c_str());
     return status;
