@@ -202,9 +202,10 @@ void NativePort::write_all(std::span<const std::uint8_t> bytes)
         return;
     if (outcome.interrupted)
         throw Failure(std::string(interrupted_reason));
-    // A sound driver ends the write at its time limit with what it took, some with
-    // ERROR_SEM_TIMEOUT; our own cancel at the bound ends it as aborted.
+    // A sound driver ends the write at its time limit with what it took, as a success or with
+    // ERROR_SEM_TIMEOUT or ERROR_TIMEOUT (Wine); our own cancel at the bound ends it as aborted.
     const bool stalled = outcome.error == ERROR_SUCCESS || outcome.error == ERROR_SEM_TIMEOUT ||
+                         outcome.error == ERROR_TIMEOUT ||
                          (outcome.timed_out && outcome.error == ERROR_OPERATION_ABORTED);
     const std::string reason =
         stalled ? stalled_reason(outcome.transferred) : line_failure_reason(outcome.error);
