@@ -49,10 +49,12 @@ public:
     void start_lamp() override { log.push_back("lamp start"); }
     void stop_lamp() override { log.push_back("lamp stop"); }
     void disconnect_after_error() override { log.push_back("disconnect"); }
+    void interrupt() override { interrupted = true; }
     Bytes wire;
     Ticks ticks;
     Log log;
     int count = 0, failing_write = -1;
+    bool interrupted = false;
     std::function<void()> during_write;
 
 private:
@@ -125,8 +127,9 @@ TEST(Sender, SendsUpdatesBackToBackAndEndsOnAFailingWrite)
                             "failed: Cannot write to COM 3 (/dev/ttyUSB2): the device has gone"}));
 }
 
-// The real clock: a stop from another thread wakes a pause of 300 s at once. Were the sleep not
-// woken, stop() would not return and the test would run into its time limit.
+// The real clock: a stop from another thread wakes a pause of 300 s at once, and interrupts the
+// line, whose write could be waiting for a stalled device. Were the sleep not woken, stop() would
+// not return and the test would run into its time limit.
 TEST(Sender, StopWakesAPauseOfTheMonotonicClock)
 {
     MonotonicClock clock;
@@ -140,6 +143,7 @@ TEST(Sender, StopWakesAPauseOfTheMonotonicClock)
     first.get_future().wait();
     sender.stop("The update was stopped because the window was closed");
     EXPECT_EQ(rig.count, 1);
+    EXPECT_TRUE(rig.interrupted);
     EXPECT_EQ(rig.log.back(), "failed: The update was stopped because the window was closed");
 }
 
