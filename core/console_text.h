@@ -5,7 +5,7 @@
 namespace tervalink {
 
 // While it lives, std::cout and std::cerr reach a console in every letter. Windows' console
-// shows UTF-8 bytes in its own code page (the OEM page: "Ã¤" for "ä"), so on a console the
+// shows UTF-8 bytes in its own code page (the OEM page; in 850 "├ñ" for "ä"), so on a console the
 // text goes out as UTF-16; a file or pipe keeps the UTF-8 bytes as they are. On Linux the
 // terminal takes UTF-8 itself and nothing changes. Made at the start of main, after the program
 // has its console.

@@ -1,5 +1,7 @@
 #include "program_run_windows.h"
 
+#include <windows.h>
+
 #include <fstream>
 #include <iterator>
 
@@ -51,72 +53,54 @@ HANDLE inheritable_console()
                          FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
 }
 
-} // namespace
-
-StartedProgram::StartedProgram(const std::string& program, const std::vector<std::string>& args,
-                               const std::string& input, const std::string& scratch,
-                               bool errors_on_console)
-    : out_path_(scratch + "stdout"), err_path_(scratch + "stderr")
+// The command line goes to Windows in UTF-16, so every letter of the arguments arrives.
+ProgramRun run(const std::string& program, const std::vector<std::string>& args,
+               const std::string& input, const std::string& scratch, bool errors_on_console)
 {
     // A path from the Linux side of Wine is on drive Z:.
     std::string command = quoted(program.starts_with("/") ? "Z:" + program : program);
     for (const std::string& arg : args)
         command += " " + quoted(arg);
-    const std::string in = scratch + "stdin";
+    const std::string in = scratch + "stdin", out = scratch + "stdout", err = scratch + "stderr";
     std::ofstream(in, std::ios::binary) << input;
-    std::ofstream(err_path_, std::ios::binary).flush(); // empty when the errors go elsewhere
+    std::ofstream(err, std::ios::binary).flush(); // empty when the errors go to the console
     STARTUPINFOW start{};
     start.cb = sizeof start;
     start.dwFlags = STARTF_USESTDHANDLES;
-    start.hStdInput = streams_[0] = inheritable(utf16_of(in), false);
-    start.hStdOutput = streams_[1] = inheritable(utf16_of(out_path_), true);
-    start.hStdError = streams_[2] =
-        errors_on_console ? inheritable_console() : inheritable(utf16_of(err_path_), true);
-    std::wstring wide = utf16_of(command);
-    started_ = ::CreateProcessW(nullptr, wide.data(), nullptr, nullptr, TRUE,
-                                CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &start, &process_);
-}
-
-StartedProgram::~StartedProgram()
-{
-    // A test that ends early leaves no program behind holding its ports.
-    if (started_ && ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
-        ::TerminateProcess(process_.hProcess, 1);
-    if (started_) {
-        ::CloseHandle(process_.hProcess);
-        ::CloseHandle(process_.hThread);
-    }
-    for (HANDLE handle : streams_)
-        ::CloseHandle(handle);
-}
-
-bool StartedProgram::send_ctrl_break()
-{
-    return started_ && ::GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, process_.dwProcessId);
-}
-
-ProgramRun StartedProgram::wait()
-{
+    start.hStdInput = inheritable(utf16_of(in), false);
+    start.hStdOutput = inheritable(utf16_of(out), true);
+    start.hStdError = errors_on_console ? inheritable_console() : inheritable(utf16_of(err), true);
+    PROCESS_INFORMATION process{};
     ProgramRun run;
-    if (started_) {
-        ::WaitForSingleObject(process_.hProcess, INFINITE);
+    std::wstring wide = utf16_of(command);
+    if (::CreateProcessW(nullptr, wide.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start,
+                         &process)) {
+        ::WaitForSingleObject(process.hProcess, INFINITE);
         DWORD status = 0;
-        ::GetExitCodeProcess(process_.hProcess, &status);
+        ::GetExitCodeProcess(process.hProcess, &status);
         run.status = static_cast<int>(status);
+        ::CloseHandle(process.hProcess);
+        ::CloseHandle(process.hThread);
     }
-    for (HANDLE& handle : streams_) {
+    for (HANDLE handle : {start.hStdInput, start.hStdOutput, start.hStdError})
         ::CloseHandle(handle);
-        handle = nullptr;
-    }
-    run.out = text_of(out_path_);
-    run.err = text_of(err_path_);
+    run.out = text_of(out);
+    run.err = text_of(err);
     return run;
 }
+
+} // namespace
 
 ProgramRun run_program(const std::string& program, const std::vector<std::string>& args,
                        const std::string& input, const std::string& scratch)
 {
-    return StartedProgram(program, args, input, scratch).wait();
+    return run(program, args, input, scratch, false);
+}
+
+ProgramRun run_program_on_console(const std::string& program, const std::vector<std::string>& args,
+                                  const std::string& scratch)
+{
+    return run(program, args, "", scratch, true);
 }
 
 } // namespace tervalink::test
