@@ -1,11 +1,15 @@
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
 
 #include <QApplication>
 
+#include "command_line.h"
 #include "console.h"
+#include "console_text.h"
 #include "display.h"
+#include "exit_codes.h"
 #include "frm_main.h"
 #include "message_box.h"
 #include "system_device_inventory.h"
@@ -13,8 +17,6 @@
 #include "text_rendering.h"
 
 namespace {
-
-constexpr int exit_bad_arguments = 2;
 
 constexpr const char* usage_text =
     "usage: tervalink [--help | --version]\n"
@@ -26,28 +28,28 @@ constexpr const char* usage_text =
 
 int main(int argc, char* argv[])
 {
-    if (argc > 1)
+    const std::vector<std::string> args = tervalink::command_line_arguments(argc, argv);
+    if (!args.empty())
         tervalink::use_callers_console();
+    const tervalink::ConsoleText console_text;
     // Answered before looking for a display, so that they work over ssh and in package scripts.
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::fputs(usage_text, stdout);
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::cout << usage_text << std::flush;
         return EXIT_SUCCESS;
     }
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::puts("tervalink " TERVALINK_VERSION);
+    if (args.size() == 1 && args[0] == "--version") {
+        std::cout << "tervalink " TERVALINK_VERSION "\n" << std::flush;
         return EXIT_SUCCESS;
     }
     // Every run starts from the window's defaults; an argument would suggest otherwise.
-    if (argc > 1) {
-        std::fprintf(stderr, "tervalink: unexpected argument \"%s\" (only --help and --version are "
-                             "understood)\n",
-                     argv[1]);
-        return exit_bad_arguments;
+    if (!args.empty()) {
+        std::cerr << "tervalink: unexpected argument \"" << args[0]
+                  << "\" (only --help and --version are understood)\n";
+        return tervalink::frames_tool::exit_bad_arguments;
     }
     if (!tervalink::display_available()) {
-        std::fputs("tervalink needs a graphical session (no display found); start it from a "
-                   "desktop session\n",
-                   stderr);
+        std::cerr << "tervalink needs a graphical session (no display found); start it from a "
+                     "desktop session\n";
         return EXIT_FAILURE;
     }
     tervalink::choose_text_rendering();

@@ -29,6 +29,20 @@ std::string limit_characters(std::string_view utf8, std::size_t max_characters)
     return std::string(utf8);
 }
 
+std::size_t complete_utf8_length(std::string_view utf8)
+{
+    // An unfinished sequence is its lead byte and at most two continuation bytes.
+    const std::size_t size = utf8.size();
+    for (std::size_t back = 1; back <= 3 && back <= size; ++back) {
+        const auto byte = static_cast<unsigned char>(utf8[size - back]);
+        if (is_continuation_byte(utf8[size - back]))
+            continue;
+        const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return length > back ? size - back : size;
+    }
+    return size;
+}
+
 std::string latin1_to_utf8(std::string_view latin1)
 {
     std::string out;

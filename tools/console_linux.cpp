@@ -6,6 +6,8 @@
 #include <pthread.h>
 #include <unistd.h>
 
+#include "exit_codes.h"
+
 namespace tervalink::frames_tool {
 namespace {
 
@@ -41,18 +43,17 @@ std::optional<ConsoleStop> ConsoleStops::take(std::chrono::milliseconds wait)
                            static_cast<long>(wait.count() % 1000 * 1000000)};
     switch (::sigtimedwait(&set, nullptr, &timeout)) {
     case SIGINT:
-        return ConsoleStop{128 + SIGINT, "SIGINT"};
+        return ConsoleStop{exit_stopped_by_interrupt, "SIGINT"};
     case SIGTERM:
-        return ConsoleStop{128 + SIGTERM, "SIGTERM"};
+        return ConsoleStop{exit_stopped_by_termination, "SIGTERM"};
     default:
         return std::nullopt;
     }
 }
 
-bool stdout_is_terminal()
-{
-    return ::isatty(STDOUT_FILENO) == 1;
-}
+TerminalOutput::TerminalOutput() : terminal_(::isatty(STDOUT_FILENO) == 1) {}
+
+TerminalOutput::~TerminalOutput() = default;
 
 void read_stdin_as_bytes() {}
 

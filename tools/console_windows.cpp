@@ -8,6 +8,8 @@
 
 #include <atomic>
 
+#include "exit_codes.h"
+
 namespace tervalink::frames_tool {
 namespace {
 
@@ -17,8 +19,9 @@ std::atomic<DWORD> pending_event{0};
 HANDLE request_arrived = nullptr;
 HANDLE run_ended = nullptr;
 
-// Holds Windows off long enough for the run to close its ports when the console window closes:
-// the process is ended as soon as the handler returns.
+// Holds Windows off long enough for the run to end as it would end on Ctrl-C (ports closed,
+// summary printed) when the console window closes: the process is ended as soon as the handler
+// returns.
 constexpr DWORD close_grace_ms = 4000;
 
 BOOL WINAPI note_request(DWORD event)
@@ -55,11 +58,11 @@ std::optional<ConsoleStop> ConsoleStops::take(std::chrono::milliseconds wait)
         return std::nullopt;
     switch (pending_event.exchange(0)) {
     case CTRL_C_EVENT:
-        return ConsoleStop{130, "Ctrl-C"};
+        return ConsoleStop{exit_stopped_by_interrupt, "Ctrl-C"};
     case CTRL_BREAK_EVENT:
-        return ConsoleStop{143, "Ctrl-Break"};
+        return ConsoleStop{exit_stopped_by_termination, "Ctrl-Break"};
     case CTRL_CLOSE_EVENT:
-        return ConsoleStop{143, "console close"};
+        return ConsoleStop{exit_stopped_by_termination, "console close"};
     default:
         return std::nullopt;
     }
@@ -67,12 +70,19 @@ std::optional<ConsoleStop> ConsoleStops::take(std::chrono::milliseconds wait)
 
 // A console that takes VT sequences; a file, a pipe or the NUL device (which _isatty counts as a
 // terminal) gets one line per repetition instead.
-bool stdout_is_terminal()
+TerminalOutput::TerminalOutput()
 {
     const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode = 0;
-    return ::GetConsoleMode(out, &mode) &&
-           ::SetConsoleMode(out, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+    terminal_ = ::GetConsoleMode(out, &mode) &&
+                ::SetConsoleMode(out, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+    previous_mode_ = mode;
+}
+
+TerminalOutput::~TerminalOutput()
+{
+    if (terminal_)
+        ::SetConsoleMode(::GetStdHandle(STD_OUTPUT_HANDLE), previous_mode_);
 }
 
 void read_stdin_as_bytes()

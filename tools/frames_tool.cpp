@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <optional>
 
 #include "arguments.h"
 #include "check.h"
@@ -40,9 +41,13 @@ int run_subcommand(std::span<const std::string> args, std::istream& in, std::ost
     if (command == "check")
         return run_check(parse_check_arguments(rest), out, err);
     if (command == "send") {
+        const SendArguments send = parse_send_arguments(rest);
+        std::optional<TerminalOutput> terminal;
+        if (&out == &std::cout)
+            terminal.emplace();
         SendEnvironment environment;
-        environment.terminal = &out == &std::cout && stdout_is_terminal();
-        return run_send(parse_send_arguments(rest), out, err, environment);
+        environment.terminal = terminal && terminal->takes_cursor_movements();
+        return run_send(send, out, err, environment);
     }
     if (command == "decode")
         return run_decode(parse_decode_arguments(rest), in, out, err);

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
+#include "console_text.h"
 #include "exit_codes.h"
 #include "frames_tool.h"
 
@@ -10,7 +12,8 @@ namespace tool = tervalink::frames_tool;
 
 int main(int argc, char** argv)
 {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const tervalink::ConsoleText console_text;
+    const std::vector<std::string> args = tervalink::command_line_arguments(argc, argv);
     try {
         const int status = tool::run_frames_tool(args, std::cin, std::cout, std::cerr);
         // A script must not take a plan that never reached its file for a complete one.

@@ -55,9 +55,8 @@ private:
 };
 
 // Reads until Ctrl-C (or a termination); throws Failure when the line fails.
-void listen(SerialLine& line, FrameDecoder& decoder, FramePrinter& printer)
+void listen(SerialLine& line, FrameDecoder& decoder, FramePrinter& printer, ConsoleStops& stops)
 {
-    ConsoleStops stops;
     std::array<std::uint8_t, 4096> chunk{};
     while (!stops.take(std::chrono::milliseconds(0))) {
         const std::size_t count = line.read_some(chunk);
@@ -89,13 +88,16 @@ int run_monitor(const std::string& port_text, std::ostream& out, std::ostream& e
     FrameDecoder decoder;
     FramePrinter printer(out);
     int status = exit_done;
+    ConsoleStops stops;
     try {
-        listen(line, decoder, printer);
+        listen(line, decoder, printer, stops);
     } catch (const Failure& failure) {
         err << failure.what() << '\n';
         status = exit_input_unreadable;
     }
     printer.print(decoder.finish());
+    line.close();
+    err.flush();
     return status;
 }
 

@@ -1,13 +1,12 @@
 #include "send.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <cstdio>
 
 #include "console.h"
 #include "exit_codes.h"
 #include "failure.h"
+#include "named_file.h"
 #include "port_argument.h"
 #include "send_batch.h"
 #include "send_line.h"
@@ -176,12 +175,13 @@ int run_send(const SendArguments& args, std::ostream& out, std::ostream& err,
         return exit_refused;
     }
 
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> log_file(nullptr, std::fclose);
+    FileHandle log_file(nullptr, std::fclose);
     std::optional<FrameLog> log;
     if (args.log) {
-        log_file.reset(std::fopen(args.log->c_str(), "w"));
+        std::string failure;
+        log_file = open_named_file(*args.log, FileUse::write_text, failure);
         if (!log_file) {
-            err << "Cannot write the log " << *args.log << ": " << std::strerror(errno) << '\n';
+            err << "Cannot write the log " << *args.log << ": " << failure << '\n';
             return exit_internal_error;
         }
         log.emplace(log_file.get());
@@ -214,6 +214,7 @@ int run_send(const SendArguments& args, std::ostream& out, std::ostream& err,
     }
     display.show(lines);
     const bool any_failed = summarise(lines, batch, stop, out);
+    out.flush(); // before the stops go: a closing console ends the process then
     if (stop)
         return stop->exit_status;
     return any_failed ? exit_failure : exit_done;

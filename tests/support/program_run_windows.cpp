@@ -1,9 +1,11 @@
-#include "program_run.h"
+#include "program_run_windows.h"
 
 #include <windows.h>
 
 #include <fstream>
 #include <iterator>
+
+#include "windows_text.h"
 
 namespace tervalink::test {
 namespace {
@@ -36,17 +38,24 @@ std::string quoted(const std::string& arg)
     return text.append(2 * backslashes, '\\') + "\"";
 }
 
-HANDLE inheritable(const std::string& path, bool writing)
+HANDLE inheritable(const std::wstring& path, bool writing)
 {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    return ::CreateFileA(path.c_str(), writing ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ,
+    return ::CreateFileW(path.c_str(), writing ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ,
                          &inherit, writing ? CREATE_ALWAYS : OPEN_EXISTING, 0, nullptr);
 }
 
-} // namespace
+// The console as a program started from cmd has it: readable too, or GetConsoleMode fails.
+HANDLE inheritable_console()
+{
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    return ::CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+}
 
-ProgramRun run_program(const std::string& program, const std::vector<std::string>& args,
-                       const std::string& input, const std::string& scratch)
+// The command line goes to Windows in UTF-16, so every letter of the arguments arrives.
+ProgramRun run(const std::string& program, const std::vector<std::string>& args,
+               const std::string& input, const std::string& scratch, bool errors_on_console)
 {
     // A path from the Linux side of Wine is on drive Z:.
     std::string command = quoted(program.starts_with("/") ? "Z:" + program : program);
@@ -54,16 +63,18 @@ ProgramRun run_program(const std::string& program, const std::vector<std::string
         command += " " + quoted(arg);
     const std::string in = scratch + "stdin", out = scratch + "stdout", err = scratch + "stderr";
     std::ofstream(in, std::ios::binary) << input;
-    STARTUPINFOA start{};
+    std::ofstream(err, std::ios::binary).flush(); // empty when the errors go to the console
+    STARTUPINFOW start{};
     start.cb = sizeof start;
     start.dwFlags = STARTF_USESTDHANDLES;
-    start.hStdInput = inheritable(in, false);
-    start.hStdOutput = inheritable(out, true);
-    start.hStdError = inheritable(err, true);
+    start.hStdInput = inheritable(utf16_of(in), false);
+    start.hStdOutput = inheritable(utf16_of(out), true);
+    start.hStdError = errors_on_console ? inheritable_console() : inheritable(utf16_of(err), true);
     PROCESS_INFORMATION process{};
     ProgramRun run;
-    if (::CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                         &start, &process)) {
+    std::wstring wide = utf16_of(command);
+    if (::CreateProcessW(nullptr, wide.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start,
+                         &process)) {
         ::WaitForSingleObject(process.hProcess, INFINITE);
         DWORD status = 0;
         ::GetExitCodeProcess(process.hProcess, &status);
@@ -76,6 +87,20 @@ ProgramRun run_program(const std::string& program, const std::vector<std::string
     run.out = text_of(out);
     run.err = text_of(err);
     return run;
+}
+
+} // namespace
+
+ProgramRun run_program(const std::string& program, const std::vector<std::string>& args,
+                       const std::string& input, const std::string& scratch)
+{
+    return run(program, args, input, scratch, false);
+}
+
+ProgramRun run_program_on_console(const std::string& program, const std::vector<std::string>& args,
+                                  const std::string& scratch)
+{
+    return run(program, args, "", scratch, true);
 }
 
 } // namespace tervalink::test

@@ -23,6 +23,8 @@ namespace tervalink::frames_tool {
 
 const std::string missing_port = "COM 251 (/dev/ttyACM51): no such device";
 const std::string device_path_example = "/dev/ttyUSB0";
+const std::string missing_capture =
+    "Cannot open /nonexistent/capture.bin: No such file or directory\n";
 
 namespace {
 

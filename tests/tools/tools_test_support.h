@@ -3,6 +3,7 @@
 // example's arguments, and the environment of a send on virtual clocks.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
@@ -16,13 +17,22 @@ namespace tervalink::frames_tool {
 using Args = std::vector<std::string>;
 using Lines = std::vector<std::string>;
 
-// How this system names a port that nothing stands behind (COM 251), and a device path.
+// How this system names a port that nothing stands behind (COM 251), and a device path; and how
+// decode tells that /nonexistent/capture.bin is not there (in the system's own words).
 extern const std::string missing_port;
 extern const std::string device_path_example;
+extern const std::string missing_capture;
+
+// A UTF-8 name as the file system spells it: the same bytes on Linux, UTF-16 on Windows (where a
+// plain std::string name would be read in the ANSI code page).
+inline std::filesystem::path file_path(const std::string& utf8)
+{
+    return std::u8string(utf8.begin(), utf8.end());
+}
 
 inline std::string read_all(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(file_path(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -31,7 +41,7 @@ inline std::string scratch_file(const std::string& name, const std::string& cont
 {
     static const std::string run = std::to_string(std::random_device{}());
     const std::string path = testing::TempDir() + "tervalink_frames_" + run + "_" + name;
-    std::ofstream(path, std::ios::binary) << content;
+    std::ofstream(file_path(path), std::ios::binary) << content;
     return path;
 }
 
