@@ -139,7 +139,9 @@ TEST(Send, WholeSampleFileGoesOutSlotBySlotAsPlanned)
     std::ostringstream out, err;
     const SendArguments args = parse_send_arguments(
         Args{far_end.device_path(), "--all", "--file", TERVALINK_SAMPLE_DATA, "--log", log_path});
-    ASSERT_EQ(run_send(args, out, err, test_environment()), 0) << err.str();
+    const auto awake = std::make_shared<test::FakeSleepGuard>();
+    ASSERT_EQ(run_send(args, out, err, test_environment(virtual_clocks, awake)), 0) << err.str();
+    EXPECT_EQ(std::vector({awake->taken(), awake->released()}), std::vector({1, 1})); // one for all 14
     const Lines log = test::lines_of(read_all(log_path));
     ASSERT_EQ(log.size(), 39u * 45 + 10);
     const std::string port = "," + far_end.device_path() + ",";
@@ -157,17 +159,23 @@ TEST(Send, WholeSampleFileGoesOutSlotBySlotAsPlanned)
     EXPECT_EQ(printed.back(), far_end.device_path() + ": completed, 14 updates, 1765 frames");
 }
 
+// One hold keeps the machine awake for both lines, through the unplugging, until the last ends.
 TEST(Send, UnpluggedLineEndsAloneAndTheOthersFinish)
 {
     test::FarEnd kept;
     test::FarEnd unplugged;
+    const auto awake = std::make_shared<test::FakeSleepGuard>();
+    bool held_at_unplugging = false;
     const SendEnvironment env = test_environment([&, line = 0]() mutable {
         auto clock = std::make_unique<VirtualClock>();
         // Halfway through the pause after the seventh frame (written at 6.0 s) of the second line.
         if (line++ == 1)
-            clock->at(std::chrono::milliseconds(6100), [&] { unplugged.unplug(); });
+            clock->at(std::chrono::milliseconds(6100), [&] {
+                held_at_unplugging = awake->held();
+                unplugged.unplug();
+            });
         return clock;
-    });
+    }, awake);
     const SendArguments args = parse_send_arguments(
         hotbird_tp2({kept.device_path(), unplugged.device_path()}));
     std::ostringstream out, err;
@@ -180,6 +188,28 @@ TEST(Send, UnpluggedLineEndsAloneAndTheOthersFinish)
               (Lines{kept.device_path() + ": completed, 1 update, 45 frames",
                      unplugged.device_path() + ": failed in update 1 of 1, HOTBIRD TP2, repetition "
                                               "3 of 15 after 7 frames: " + gone}));
+    EXPECT_TRUE(held_at_unplugging);
+    EXPECT_EQ(std::vector({awake->taken(), awake->released()}), std::vector({1, 1}));
+}
+
+// Where the system cannot keep the machine awake, the update still goes out: send says why in one
+// line on stderr, unless --quiet.
+TEST(Send, SaysWhenTheMachineMayGoToSleep)
+{
+    for (const bool quiet : {false, true}) {
+        test::FarEnd far_end;
+        const auto refusing = std::make_shared<test::FakeSleepGuard>();
+        refusing->refusal = "the system bus cannot be reached (No such file or directory)";
+        Args args = hotbird_tp2({far_end.device_path()});
+        if (quiet)
+            args.push_back("--quiet");
+        std::ostringstream out, err;
+        EXPECT_EQ(run_send(parse_send_arguments(args), out, err, test_environment(virtual_clocks, refusing)), 0);
+        EXPECT_EQ(err.str(), quiet ? "" : "tervalink-frames: note: the machine may go to sleep during the update: the "
+                                          "system bus cannot be reached (No such file or directory); switch its "
+                                          "automatic sleep off until the update ends\n");
+        EXPECT_EQ(test::lines_of(out.str()).back(), far_end.device_path() + ": completed, 1 update, 45 frames");
+    }
 }
 
 TEST(Monitor, RefusesPortsItCannotUse)

@@ -50,8 +50,8 @@ struct Borrowed : TransmissionClock {
     TransmissionClock& held;
 };
 
-// SIGINT and SIGTERM end the run in the pause they come in: no frame is cut, the ports close and
-// the summary says what went out.
+// SIGINT and SIGTERM end the run in the pause they come in: no frame is cut, the ports close, the
+// machine may sleep again and the summary says what went out.
 TEST(Send, SignalsEndTheRunBetweenFrames)
 {
     const std::tuple<int, int, int, std::string> cases[] = { // signal, pause, status, summary
@@ -64,8 +64,9 @@ TEST(Send, SignalsEndTheRunBetweenFrames)
         test::FarEnd far_end;
         test::HeldClock clock;
         clock.hold_at_pause(pause); // pause + 1 frames are out when the signal comes
+        const auto awake = std::make_shared<test::FakeSleepGuard>();
         const SendEnvironment env =
-            test_environment([&] { return std::make_unique<Borrowed>(clock); });
+            test_environment([&] { return std::make_unique<Borrowed>(clock); }, awake);
         int exit_status = -1;
         std::ostringstream out, err;
         std::thread run([&] {
@@ -73,8 +74,10 @@ TEST(Send, SignalsEndTheRunBetweenFrames)
                 run_send(parse_send_arguments(hotbird_tp2({far_end.device_path()})), out, err, env);
         });
         EXPECT_TRUE(clock.wait_until_held());
+        EXPECT_TRUE(awake->held());
         ::kill(::getpid(), signal);
         run.join();
+        EXPECT_EQ(std::vector({awake->taken(), awake->released()}), std::vector({1, 1}));
         EXPECT_EQ(exit_status, status);
         EXPECT_EQ(err.str(), "");
         EXPECT_EQ(test::lines_of(out.str()).back(), far_end.device_path() + summary);
