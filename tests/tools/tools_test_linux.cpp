@@ -12,6 +12,7 @@
 #include "far_end.h"
 #include "held_clock.h"
 #include "monitor.h"
+#include "private_system_bus.h"
 #include "pseudo_terminal.h"
 #include "serial_line.h"
 #include "text_lines.h"
@@ -84,6 +85,57 @@ TEST(Send, SignalsEndTheRunBetweenFrames)
         EXPECT_TRUE(far_end.wait_for_bytes(15u * (pause + 1), std::chrono::seconds(10)));
         EXPECT_EQ(far_end.bytes().size(), 15u * (pause + 1));
     }
+}
+
+const std::string tervalink_inhibitor =
+    "sleep:idle | Tervalink | Tervalink is sending an update to the antenna unit | block";
+
+// The system's own guard, against python3-dbusmock's logind on a bus of the test's own: during the
+// run logind lists Tervalink's sleep inhibitor, in block mode; afterwards none, however the run
+// ended: completed, the line unplugged, SIGINT.
+TEST(SendKeepsTheMachineAwake, LogindListsTheInhibitorOnlyDuringTheRun)
+{
+    enum class End { completed, unplugged, sigint };
+    const std::pair<End, int> cases[] = {{End::completed, 0}, {End::unplugged, 4}, {End::sigint, 130}};
+    const SignalsHeld held;
+    const test::PrivateSystemBus bus;
+    for (const auto& [end, status] : cases) {
+        test::FarEnd far_end;
+        test::HeldClock clock;
+        clock.hold_at_pause(2);
+        const SendEnvironment env = test_environment([&] { return std::make_unique<Borrowed>(clock); },
+                                                     std::make_shared<SystemSleepGuard>());
+        int exit_status = -1;
+        std::ostringstream out, err;
+        std::thread run([&] {
+            exit_status = run_send(parse_send_arguments(hotbird_tp2({far_end.device_path()})), out, err, env);
+        });
+        EXPECT_TRUE(clock.wait_until_held());
+        EXPECT_EQ(bus.inhibitors(), Lines{tervalink_inhibitor});
+        if (end == End::sigint)
+            ::kill(::getpid(), SIGINT);
+        if (end == End::unplugged)
+            far_end.unplug();
+        clock.release();
+        run.join();
+        EXPECT_EQ(exit_status, status) << err.str();
+        EXPECT_TRUE(bus.wait_until_no_inhibitors()) << status;
+    }
+}
+
+// With no system bus at all the update goes out as before, and send says the machine may sleep.
+TEST(SendKeepsTheMachineAwake, WithoutASystemBusTheUpdateStillCompletes)
+{
+    const test::SystemBusAddress missing("unix:path=/nonexistent/tervalink/system_bus_socket");
+    test::FarEnd far_end;
+    std::ostringstream out, err;
+    const SendEnvironment env = test_environment(virtual_clocks, std::make_shared<SystemSleepGuard>());
+    EXPECT_EQ(run_send(parse_send_arguments(hotbird_tp2({far_end.device_path()})), out, err, env), 0);
+    EXPECT_EQ(err.str(), "tervalink-frames: note: the machine may go to sleep during the update: the system bus "
+                         "cannot be reached (No such file or directory); switch its automatic sleep off until "
+                         "the update ends\n");
+    EXPECT_EQ(test::lines_of(out.str()).back(), far_end.device_path() + ": completed, 1 update, 45 frames");
+    EXPECT_TRUE(far_end.wait_for_bytes(45 * 15, std::chrono::seconds(10)));
 }
 
 
