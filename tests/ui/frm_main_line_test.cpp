@@ -14,8 +14,6 @@ const QString updating_text = QStringLiteral("Updating ...   Please wait a few m
 const QString completed_text = QStringLiteral("Update has been completed.");
 const QString failed_text = QStringLiteral("Error occurred during updating. Please try again.");
 
-const QStringList hotbird_tp2_steps{"opSat_3",          "chTp_16",         "txtNID_16=1",
-                                    "txtFreq_16=11778", "txtSym_16=27500", "txtPol_16=V"};
 const QStringList autosym_steps{
     "opSat_13",           "txtAutoSym_0=27500", "txtAutoSym_1=22000", "txtAutoSym_2=30000",
     "txtAutoSym_3=29900", "txtAutoSym_4=27000", "txtAutoSym_5=28000", "txtAutoSym_6=25000",

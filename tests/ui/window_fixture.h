@@ -11,6 +11,10 @@
 
 namespace tervalink::test {
 
+// HOTBIRD TP2 of the worked example, typed in: 45 frames.
+inline const QStringList hotbird_tp2_steps{"opSat_3",          "chTp_16",         "txtNID_16=1",
+                                           "txtFreq_16=11778", "txtSym_16=27500", "txtPol_16=V"};
+
 // Devices as a platform inventory gives them, by display name; or a failure when asked.
 struct FakeInventory : DeviceInventory {
     std::vector<InventoryDevice> devices() override
