@@ -283,7 +283,7 @@ TEST_F(UpdateRun, TicksAreTakenAtThePressAndRowsGoOutInRowOrder)
     EXPECT_EQ(rig.wire[45 * 15 + 3], 2);
     EXPECT_EQ(rig.log[3], "max 30");
     EXPECT_EQ(Log(rig.log.end() - 5, rig.log.end()), (Log{"value 30@12900", "may sleep", "lamp stop", completed, "busy off"}));
-    EXPECT_EQ(awake.taken(), 1); // the ignored press took no hold of its own
+    EXPECT_EQ(awake.taken.load(), 1); // the ignored press took no hold of its own
 }
 
 // A value that does not fit fails before any frame and holds nothing; a failing write after six
@@ -322,7 +322,7 @@ TEST_F(UpdateRun, StopsAndTheUpdatersEndLetTheMachineSleep)
     ASSERT_TRUE(held.wait_until_held());
     EXPECT_TRUE(awake.held());
     going.reset();
-    EXPECT_EQ(std::vector({awake.taken(), awake.released()}), std::vector({2, 2}));
+    EXPECT_EQ(std::vector<int>({awake.taken, awake.released}), std::vector({2, 2}));
 }
 
 } // namespace

@@ -104,7 +104,7 @@ private slots:
         QTRY_COMPARE(status_of(ui), completed_text);
         auto* progress = ui.find<QProgressBar>("pBar");
         QCOMPARE(QList<int>({progress->maximum(), progress->value()}), QList<int>({15, 15}));
-        QCOMPARE(QList<int>({ui.awake.taken(), ui.awake.released()}), QList<int>({1, 1}));
+        QCOMPARE(QList<int>({ui.awake.taken, ui.awake.released}), QList<int>({1, 1}));
         expect_at_rest(ui);
         expect_connected(ui, true);
         QVERIFY(boxes.texts.isEmpty());
@@ -153,7 +153,7 @@ private slots:
         QTRY_COMPARE(boxes.texts.join(""),
                      box.replace("%1", QString::fromStdString(ui.far_end.port_label())));
         QCOMPARE(status_of(ui), failed_text);
-        QCOMPARE(QList<int>({ui.awake.taken(), ui.awake.released()}), QList<int>({1, 1}));
+        QCOMPARE(QList<int>({ui.awake.taken, ui.awake.released}), QList<int>({1, 1}));
         expect_connected(ui, false);
         expect_at_rest(ui);
         if (interruption != Interruption::unplug) // a pty without its master cannot be opened again
