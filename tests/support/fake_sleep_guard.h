@@ -3,17 +3,16 @@
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <string>
 
 #include "sleep_guard.h"
 
 namespace tervalink::test {
 
 // Counts the holds a run takes and ends, and tells `changed` at once when it is set, so that a
-// test sees where among a run's reports they fall. Each hold refuses with `refusal` when set.
+// test sees where among a run's reports they fall.
 struct FakeSleepGuard : SleepGuard {
     struct Hold : AwakeHold {
-        explicit Hold(FakeSleepGuard& of) : AwakeHold(of.refusal), guard(of) { guard.note(guard.taken); }
+        explicit Hold(FakeSleepGuard& of) : guard(of) { guard.note(guard.taken); }
         ~Hold() override { guard.note(guard.released); }
         FakeSleepGuard& guard;
     };
@@ -27,7 +26,6 @@ struct FakeSleepGuard : SleepGuard {
     bool held() const { return taken > released; }
 
     std::atomic<int> taken{0}, released{0};
-    std::string refusal;
     std::function<void(bool held)> changed;
 };
 

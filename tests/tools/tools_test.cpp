@@ -187,26 +187,6 @@ TEST(Send, UnpluggedLineEndsAloneAndTheOthersFinish)
     EXPECT_EQ(std::vector<int>({awake->taken, awake->released}), std::vector({1, 1}));
 }
 
-// Where the system cannot keep the machine awake, the update still goes out: send says why in one
-// line on stderr, unless --quiet.
-TEST(Send, SaysWhenTheMachineMayGoToSleep)
-{
-    for (const bool quiet : {false, true}) {
-        test::FarEnd far_end;
-        const auto refusing = std::make_shared<test::FakeSleepGuard>();
-        refusing->refusal = "the system bus cannot be reached (No such file or directory)";
-        Args args = hotbird_tp2({far_end.device_path()});
-        if (quiet)
-            args.push_back("--quiet");
-        std::ostringstream out, err;
-        EXPECT_EQ(run_send(parse_send_arguments(args), out, err, test_environment(virtual_clocks, refusing)), 0);
-        EXPECT_EQ(err.str(), quiet ? "" : "tervalink-frames: note: the machine may go to sleep during the update: the "
-                                          "system bus cannot be reached (No such file or directory); switch its "
-                                          "automatic sleep off until the update ends\n");
-        EXPECT_EQ(test::lines_of(out.str()).back(), far_end.device_path() + ": completed, 1 update, 45 frames");
-    }
-}
-
 TEST(Monitor, RefusesPortsItCannotUse)
 {
     const std::tuple<std::string, int, std::string> cases[] = {
