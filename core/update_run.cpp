@@ -109,8 +109,10 @@ PreparedUpdate prepare_update(const SatelliteTable& table, UpdateImage& image, U
 }
 
 Updater::Updater(const SatelliteTable& table, UpdateImage& image, FrameSink& sink,
-                 TransmissionClock& clock, UpdateView& view, ViewPoster post)
-    : table_(table), image_(image), sink_(sink), clock_(clock), view_(view), post_(std::move(post))
+                 TransmissionClock& clock, SleepGuard& sleep_guard, UpdateView& view,
+                 ViewPoster post)
+    : table_(table), image_(image), sink_(sink), clock_(clock), sleep_guard_(sleep_guard),
+      view_(view), post_(std::move(post))
 {
 }
 
@@ -142,6 +144,7 @@ UpdateOutcome Updater::start_transmission()
     view_.set_progress_value(1);
     // Set before the thread starts: its end may be reported before start() returns.
     outcome_ = UpdateOutcome::started;
+    awake_ = sleep_guard_.hold_awake();
     sender_.start({std::move(update.transmission)}, sink_, clock_, *this);
     return UpdateOutcome::started;
 }
@@ -171,6 +174,7 @@ void Updater::failed(const std::string& description)
 void Updater::end_transmission()
 {
     sender_.join();
+    awake_.reset();
     view_.stop_lamp();
     view_.set_status(completed_status);
     view_.set_busy(false);
@@ -179,6 +183,7 @@ void Updater::end_transmission()
 
 void Updater::take_error_path(std::string_view description)
 {
+    awake_.reset();
     view_.stop_lamp();
     view_.disconnect_after_error();
     view_.set_status(error_status);

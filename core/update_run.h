@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "frames.h"
+#include "sleep_guard.h"
 #include "transmission.h"
 #include "transmitter.h"
 
@@ -74,11 +75,12 @@ using ViewPoster = std::function<void(std::function<void()>)>;
 
 // What UPDATE does: the tests and the build on the caller's thread, then the transmission on a
 // sending thread of its own, whose reports reach the view through the poster. The image outlives
-// each run, as the window's buffers do.
+// each run, as the window's buffers do. The machine is kept awake from the first frame until the
+// end is shown (completed or error path) or the updater goes; both happen where the view lives.
 class Updater : private TransmissionListener {
 public:
     Updater(const SatelliteTable& table, UpdateImage& image, FrameSink& sink,
-            TransmissionClock& clock, UpdateView& view, ViewPoster post);
+            TransmissionClock& clock, SleepGuard& sleep_guard, UpdateView& view, ViewPoster post);
     ~Updater() override;
     Updater(const Updater&) = delete;
     Updater& operator=(const Updater&) = delete;
@@ -105,8 +107,10 @@ private:
     UpdateImage& image_;
     FrameSink& sink_;
     TransmissionClock& clock_;
+    SleepGuard& sleep_guard_;
     UpdateView& view_;
     ViewPoster post_;
+    std::unique_ptr<AwakeHold> awake_; // declared before the sender, so it ends after its thread
     Sender sender_;
     std::atomic<UpdateOutcome> outcome_ = UpdateOutcome::ignored; // set where the view lives
 };

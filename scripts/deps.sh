@@ -1,13 +1,17 @@
 # Shared by scripts/run and scripts/test: installs what a fresh Debian 12 machine lacks.
 # Sourced, not run.
 
+# libsystemd-dev: sd-bus, to ask logind to keep the machine awake during an update. dbus-daemon
+# and python3-dbusmock: the tests' own system bus with a mock logind on it (the dbus-daemon
+# program alone: the tests start and end their bus themselves, and need no system bus service).
 TERVALINK_PACKAGES=(
   g++ cmake ninja-build pkg-config
   libgtest-dev
-  qt6-base-dev libudev-dev
+  qt6-base-dev libudev-dev libsystemd-dev
   fonts-liberation
   scdoc librsvg2-bin
   desktop-file-utils appstream
+  dbus-daemon python3-dbusmock
 )
 
 # What scripts/package needs on top: CPack's Debian generator and the package checks.

@@ -71,7 +71,8 @@ PlanResult plan_update(const SatelliteTable& table)
     RecordingView view(result.message);
     // The reports are taken on the sending thread as they come; nothing else runs meanwhile.
     const auto at_once = [](const std::function<void()>& report) { report(); };
-    Updater updater(table, image, sink, clock, view, at_once);
+    NoSleepGuard frames_reach_no_antenna_unit;
+    Updater updater(table, image, sink, clock, frames_reach_no_antenna_unit, view, at_once);
     result.outcome = updater.run();
     updater.wait_until_sent();
     if (result.outcome == UpdateOutcome::started)

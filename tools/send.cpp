@@ -194,6 +194,10 @@ int run_send(const SendArguments& args, std::ostream& out, std::ostream& err,
 
     if (!args.quiet)
         out << batch_summary(batch) << '\n' << std::flush;
+    std::unique_ptr<AwakeHold> awake = environment.sleep_guard->hold_awake();
+    if (!awake->refusal().empty() && !args.quiet)
+        err << "tervalink-frames: note: the machine may go to sleep during the update: "
+            << awake->refusal() << "; switch its automatic sleep off until the update ends\n";
     ConsoleStops stops;
     for (auto& line : lines)
         line->start(environment.make_clock(), environment.priority);
@@ -212,6 +216,7 @@ int run_send(const SendArguments& args, std::ostream& out, std::ostream& err,
         line->join();
         line->serial().close();
     }
+    awake.reset();
     display.show(lines);
     const bool any_failed = summarise(lines, batch, stop, out);
     out.flush(); // before the stops go: a closing console ends the process then

@@ -31,7 +31,9 @@ frmMain::frmMain(FrmMainDependencies dependencies, QWidget* parent)
       binding_(table_, controls_),
       update_view_(this, controls_, line_),
       updater_(table_, update_image_, line_,
-               dependencies.clock ? *dependencies.clock : monotonic_clock_, update_view_,
+               dependencies.clock ? *dependencies.clock : monotonic_clock_,
+               dependencies.sleep_guard ? *dependencies.sleep_guard : system_sleep_guard_,
+               update_view_,
                [this](std::function<void()> report) {
                    QMetaObject::invokeMethod(this, std::move(report), Qt::QueuedConnection);
                })

@@ -15,6 +15,7 @@
 #include "port_discovery.h"
 #include "satellite_table.h"
 #include "serial_line.h"
+#include "sleep_guard.h"
 #include "table_binding.h"
 #include "tervalink_version.h"
 #include "transmission_clock.h"
@@ -32,6 +33,7 @@ QString choose_data_file_with_dialog(QWidget* parent);
 struct FrmMainDependencies {
     DeviceInventory& inventory;
     TransmissionClock* clock = nullptr; // the machine's monotonic clock when none is given
+    SleepGuard* sleep_guard = nullptr;  // the system's when none is given
     DataFileChooser choose_data_file = choose_data_file_with_dialog;
     std::string device_root{default_device_root}; // where "COM n" devices are found
 };
@@ -72,6 +74,7 @@ private:
     PortNames port_names_;
     SerialLine line_;
     MonotonicClock monotonic_clock_;
+    SystemSleepGuard system_sleep_guard_;
     Controls controls_;
     TableBinding binding_;
     WindowUpdateView update_view_;

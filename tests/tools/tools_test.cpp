@@ -164,7 +164,9 @@ TEST(Send, WholeSampleFileGoesOutSlotBySlotAsPlanned)
     std::ostringstream out, err;
     const SendArguments args = parse_send_arguments(
         Args{far_end.device_path(), "--all", "--file", TERVALINK_SAMPLE_DATA, "--log", log_path});
-    ASSERT_EQ(run_send(args, out, err, test_environment()), 0) << err.str();
+    const auto awake = std::make_shared<test::FakeSleepGuard>();
+    ASSERT_EQ(run_send(args, out, err, test_environment(virtual_clocks, awake)), 0) << err.str();
+    EXPECT_EQ(std::vector<int>({awake->taken, awake->released}), std::vector({1, 1})); // one for all 14
     const Lines log = test::lines_of(read_all(log_path));
     ASSERT_EQ(log.size(), 39u * 45 + 10);
     const std::string port = "," + far_end.device_path() + ",";
@@ -182,17 +184,19 @@ TEST(Send, WholeSampleFileGoesOutSlotBySlotAsPlanned)
     EXPECT_EQ(printed.back(), far_end.device_path() + ": completed, 14 updates, 1765 frames");
 }
 
+// One hold keeps the machine awake for both lines until the last has ended.
 TEST(Send, UnpluggedLineEndsAloneAndTheOthersFinish)
 {
     test::FarEnd kept;
     test::FarEnd unplugged;
+    const auto awake = std::make_shared<test::FakeSleepGuard>();
     const SendEnvironment env = test_environment([&, line = 0]() mutable {
         auto clock = std::make_unique<VirtualClock>();
         // Halfway through the pause after the seventh frame (written at 6.0 s) of the second line.
         if (line++ == 1)
             clock->at(std::chrono::milliseconds(6100), [&] { unplugged.unplug(); });
         return clock;
-    });
+    }, awake);
     const SendArguments args = parse_send_arguments(
         hotbird_tp2({kept.device_path(), unplugged.device_path()}));
     std::ostringstream out, err;
@@ -205,6 +209,7 @@ TEST(Send, UnpluggedLineEndsAloneAndTheOthersFinish)
               (Lines{kept.device_path() + ": completed, 1 update, 45 frames",
                      unplugged.device_path() + ": failed in update 1 of 1, HOTBIRD TP2, repetition "
                                               "3 of 15 after 7 frames: " + gone}));
+    EXPECT_EQ(std::vector<int>({awake->taken, awake->released}), std::vector({1, 1}));
 }
 
 TEST(Monitor, RefusesPortsItCannotUse)

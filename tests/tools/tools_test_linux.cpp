@@ -12,6 +12,7 @@
 #include "far_end.h"
 #include "held_clock.h"
 #include "monitor.h"
+#include "logind_inhibitors.h"
 #include "pseudo_terminal.h"
 #include "serial_line.h"
 #include "text_lines.h"
@@ -52,8 +53,8 @@ struct Borrowed : TransmissionClock {
     TransmissionClock& held;
 };
 
-// SIGINT and SIGTERM end the run in the pause they come in: no frame is cut, the ports close and
-// the summary says what went out.
+// SIGINT and SIGTERM end the run in the pause they come in: no frame is cut, the ports close, the
+// machine may sleep again and the summary says what went out.
 TEST(Send, SignalsEndTheRunBetweenFrames)
 {
     const std::tuple<int, int, int, std::string> cases[] = { // signal, pause, status, summary
@@ -66,8 +67,9 @@ TEST(Send, SignalsEndTheRunBetweenFrames)
         test::FarEnd far_end;
         test::HeldClock clock;
         clock.hold_at_pause(pause); // pause + 1 frames are out when the signal comes
+        const auto awake = std::make_shared<test::FakeSleepGuard>();
         const SendEnvironment env =
-            test_environment([&] { return std::make_unique<Borrowed>(clock); });
+            test_environment([&] { return std::make_unique<Borrowed>(clock); }, awake);
         int exit_status = -1;
         std::ostringstream out, err;
         std::thread run([&] {
@@ -75,8 +77,10 @@ TEST(Send, SignalsEndTheRunBetweenFrames)
                 run_send(parse_send_arguments(hotbird_tp2({far_end.device_path()})), out, err, env);
         });
         EXPECT_TRUE(clock.wait_until_held());
+        EXPECT_TRUE(awake->held());
         ::kill(::getpid(), signal);
         run.join();
+        EXPECT_EQ(std::vector<int>({awake->taken, awake->released}), std::vector({1, 1}));
         EXPECT_EQ(exit_status, status);
         EXPECT_EQ(err.str(), "");
         EXPECT_EQ(test::lines_of(out.str()).back(), far_end.device_path() + summary);
@@ -85,6 +89,55 @@ TEST(Send, SignalsEndTheRunBetweenFrames)
     }
 }
 
+// The system's own guard, against python3-dbusmock's logind (tests/support/private_system_bus.sh):
+// logind lists Tervalink's sleep inhibitor during the run and none after it, however it ended.
+TEST(SendKeepsTheMachineAwake, LogindListsTheInhibitorOnlyDuringTheRun)
+{
+    enum class End { completed, unplugged, sigint };
+    const SignalsHeld held;
+    for (const auto& [end, status] : {std::pair{End::completed, 0}, {End::unplugged, 4}, {End::sigint, 130}}) {
+        test::FarEnd far_end;
+        test::HeldClock clock;
+        clock.hold_at_pause(2);
+        const SendEnvironment env = test_environment([&] { return std::make_unique<Borrowed>(clock); },
+                                                     std::make_shared<SystemSleepGuard>());
+        int exit_status = -1;
+        std::ostringstream out, err;
+        std::thread run([&] {
+            exit_status = run_send(parse_send_arguments(hotbird_tp2({far_end.device_path()})), out, err, env);
+        });
+        EXPECT_TRUE(clock.wait_until_held());
+        EXPECT_EQ(test::logind_inhibitors(),
+                  Lines{"sleep:idle | Tervalink | Tervalink is sending an update to the antenna unit | block"});
+        if (end == End::sigint)
+            ::kill(::getpid(), SIGINT);
+        if (end == End::unplugged)
+            far_end.unplug();
+        clock.release();
+        run.join();
+        EXPECT_EQ(exit_status, status) << err.str();
+        EXPECT_TRUE(test::no_inhibitors_within_10_s());
+    }
+}
+
+// Run with DBUS_SYSTEM_BUS_ADDRESS at a missing socket: the update goes out as before, and send
+// says in one line that the machine may sleep, unless --quiet.
+TEST(SendKeepsTheMachineAwake, WithoutASystemBusTheUpdateStillCompletes)
+{
+    for (const bool quiet : {false, true}) {
+        test::FarEnd far_end;
+        std::ostringstream out, err;
+        Args args = hotbird_tp2({far_end.device_path()});
+        if (quiet)
+            args.push_back("--quiet");
+        EXPECT_EQ(run_send(parse_send_arguments(args), out, err,
+                           test_environment(virtual_clocks, std::make_shared<SystemSleepGuard>())), 0);
+        EXPECT_EQ(err.str(), quiet ? "" : "tervalink-frames: note: the machine may go to sleep during the update: "
+                                          "the system bus cannot be reached (No such file or directory); switch "
+                                          "its automatic sleep off until the update ends\n");
+        EXPECT_TRUE(far_end.wait_for_bytes(45 * 15, std::chrono::seconds(10)));
+    }
+}
 
 // The one live test of the monitor: three frames 50 and 120 ms apart cross a null-modem cable
 // relayed by this test, and the monitor prints each with its gap until SIGINT ends it.

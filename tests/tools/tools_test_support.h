@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_sleep_guard.h"
 #include "program_run.h"
 #include "send.h"
 
@@ -64,15 +65,16 @@ inline Args hotbird_tp2(Args first, const Args& then = {"--choice", "3", "--tick
     return first;
 }
 
-// Each line's clock from `make_clock` (a virtual one unless given), the progress looked at every
-// millisecond.
+inline std::unique_ptr<TransmissionClock> virtual_clocks() { return std::make_unique<VirtualClock>(); }
+
+// Each line's clock from `make_clock` (a virtual one unless given), the machine kept awake by
+// `sleep_guard` (a fake unless given), the progress looked at every millisecond.
 inline SendEnvironment test_environment(
-    std::function<std::unique_ptr<TransmissionClock>()> make_clock = [] {
-        return std::make_unique<VirtualClock>();
-    })
+    std::function<std::unique_ptr<TransmissionClock>()> make_clock = virtual_clocks,
+    std::shared_ptr<SleepGuard> sleep_guard = std::make_shared<test::FakeSleepGuard>())
 {
-    return {.make_clock = std::move(make_clock), .priority = SendingPriority::normal,
-            .refresh = std::chrono::milliseconds(1)};
+    return {.make_clock = std::move(make_clock), .sleep_guard = std::move(sleep_guard),
+            .priority = SendingPriority::normal, .refresh = std::chrono::milliseconds(1)};
 }
 
 // The text exactly; an expected "A...B" stands for any text that starts with A and ends with B.

@@ -14,8 +14,6 @@ const QString updating_text = QStringLiteral("Updating ...   Please wait a few m
 const QString completed_text = QStringLiteral("Update has been completed.");
 const QString failed_text = QStringLiteral("Error occurred during updating. Please try again.");
 
-const QStringList hotbird_tp2_steps{"opSat_3",          "chTp_16",         "txtNID_16=1",
-                                    "txtFreq_16=11778", "txtSym_16=27500", "txtPol_16=V"};
 const QStringList autosym_steps{
     "opSat_13",           "txtAutoSym_0=27500", "txtAutoSym_1=22000", "txtAutoSym_2=30000",
     "txtAutoSym_3=29900", "txtAutoSym_4=27000", "txtAutoSym_5=28000", "txtAutoSym_6=25000",
@@ -82,10 +80,10 @@ private slots:
         QVERIFY(ui.far_end.bytes().empty());
     }
 
-    // During the AUTO SYMBOL update: the status, the busy cursor, the blinking lamp; a second
-    // press starts nothing. The frames come from a thread of their own: with the window's thread
-    // blocked and pumping nothing, the rest of them reach the far end. At its end: the bar full
-    // of its 15 steps, at rest.
+    // During the AUTO SYMBOL update: the status, the busy cursor, the blinking lamp, the machine
+    // kept awake; a second press starts nothing. The frames come from a thread of their own: with
+    // the window's thread blocked and pumping nothing, the rest of them reach the far end. At its
+    // end: the bar full of its 15 steps, at rest, the machine free to sleep.
     void whole_update()
     {
         MessageBoxCloser boxes;
@@ -97,6 +95,7 @@ private slots:
         QCOMPARE(status_of(ui), updating_text);
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
         QTRY_COMPARE(ui.find<Lamp>("pic")->colour(), QColor(0, 0, 255));
+        QVERIFY(ui.awake.held());
         ui.perform({"cmdSend"});
         ui.clock.release();
         QVERIFY(ui.far_end.wait_for_bytes(autosym_wire.size(), std::chrono::seconds(10)));
@@ -105,6 +104,7 @@ private slots:
         QTRY_COMPARE(status_of(ui), completed_text);
         auto* progress = ui.find<QProgressBar>("pBar");
         QCOMPARE(QList<int>({progress->maximum(), progress->value()}), QList<int>({15, 15}));
+        QCOMPARE(QList<int>({ui.awake.taken, ui.awake.released}), QList<int>({1, 1}));
         expect_at_rest(ui);
         expect_connected(ui, true);
         QVERIFY(boxes.texts.isEmpty());
@@ -123,8 +123,9 @@ private slots:
             << QStringLiteral("Cannot send to %1: the device has gone (unplugged?)");
     }
 
-    // Whatever ends it, the update stops at once and the window lets go of the device and shows
-    // it is disconnected; it says why, unless the window is closing: then it waits for nobody.
+    // Whatever ends it, the update stops at once and the window lets go of the device and of the
+    // machine's sleep, and shows it is disconnected; it says why, unless the window is closing:
+    // then it waits for nobody.
     void interrupting_a_transmission()
     {
         QFETCH(Interruption, interruption);
@@ -139,6 +140,7 @@ private slots:
         const Bytes sent(hotbird_tp2_wire.begin(), hotbird_tp2_wire.begin() + 15 * (pause + 1));
         QVERIFY(ui.far_end.wait_for_bytes(sent.size(), std::chrono::seconds(5)));
         QCOMPARE(ui.far_end.bytes(), sent);
+        QVERIFY(ui.awake.held());
         if (interruption == Interruption::disconnect) {
             ui.perform({"CmdConnect"});
         } else if (interruption == Interruption::close_window) {
@@ -151,6 +153,7 @@ private slots:
         QTRY_COMPARE(boxes.texts.join(""),
                      box.replace("%1", QString::fromStdString(ui.far_end.port_label())));
         QCOMPARE(status_of(ui), failed_text);
+        QCOMPARE(QList<int>({ui.awake.taken, ui.awake.released}), QList<int>({1, 1}));
         expect_connected(ui, false);
         expect_at_rest(ui);
         if (interruption != Interruption::unplug) // a pty without its master cannot be opened again

@@ -3,12 +3,17 @@
 #include <QtWidgets>
 #include <QTest>
 
+#include "fake_sleep_guard.h"
 #include "frm_main.h"
 #include "held_clock.h"
 #include "far_end.h"
 #include "serial_line.h"
 
 namespace tervalink::test {
+
+// HOTBIRD TP2 of the worked example, typed in: 45 frames.
+inline const QStringList hotbird_tp2_steps{"opSat_3",          "chTp_16",         "txtNID_16=1",
+                                           "txtFreq_16=11778", "txtSym_16=27500", "txtPol_16=V"};
 
 // Devices as a platform inventory gives them, by display name; or a failure when asked.
 struct FakeInventory : DeviceInventory {
@@ -48,17 +53,19 @@ struct MessageBoxCloser {
 
 // The real window with doubles for the platform: a fake inventory, a file chooser that answers
 // `chosen_path`, updates on a held clock unless another is given, and the device root of a far
-// end of its own, which the port box reaches as `port_text`. Shown, and exposed, unless told
-// otherwise.
+// end of its own, which the port box reaches as `port_text`, and the machine kept awake by a fake
+// unless another guard is given. Shown, and exposed, unless told otherwise.
 struct WindowFixture {
     explicit WindowFixture(std::vector<std::string> device_names = {},
                            std::optional<std::string> inventory_failure = {},
-                           TransmissionClock* transmission_clock = nullptr, bool shown = true)
+                           TransmissionClock* transmission_clock = nullptr, bool shown = true,
+                           SleepGuard* sleep_guard = nullptr)
     {
         inventory.names = std::move(device_names);
         inventory.failure = std::move(inventory_failure);
         window = std::make_unique<frmMain>(FrmMainDependencies{
             inventory, transmission_clock ? transmission_clock : &clock,
+            sleep_guard ? sleep_guard : &awake,
             [this](QWidget*) { return ++chooser_calls, chosen_path; }, far_end.device_root()});
         if (shown && (window->show(), !QTest::qWaitForWindowExposed(window.get())))
             qFatal("the window was not exposed");
@@ -120,6 +127,7 @@ struct WindowFixture {
     QString chosen_path;
     int chooser_calls = 0;
     HeldClock clock;
+    FakeSleepGuard awake;
     FarEnd far_end;
     std::unique_ptr<frmMain> window;
 };
