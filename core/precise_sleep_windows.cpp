@@ -15,6 +15,9 @@ using TimerUnits = std::chrono::duration<LONGLONG, std::ratio<1, 10'000'000>>;
 // its server's next whole millisecond): the timer aims this much short, and the rest is waited
 // out on the processor, which a yield could hand to another program for longer.
 constexpr std::chrono::nanoseconds spinning_stretch = std::chrono::milliseconds(1);
+// A long wait ends later than a short one (under Wine, by about a millisecond at its median): a
+// pause first waits until this long before its deadline, then aims again for the last stretch.
+constexpr std::chrono::nanoseconds final_aim = std::chrono::milliseconds(20);
 
 std::chrono::nanoseconds time_left(std::chrono::nanoseconds deadline)
 {
@@ -68,9 +71,17 @@ private:
     bool fine_period_ = false;
 };
 
-bool signalled(HANDLE stop)
+// Waits on the timer until the last stretch, or until `stop`: false then. The timer is closed
+// when this returns, before the last stretch: closing it is a call into the system (under Wine, a
+// round trip to its server) that must not delay the deadline.
+bool wait_for_last_stretch(std::chrono::nanoseconds deadline, HANDLE stop)
 {
-    return stop != nullptr && ::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0;
+    const PauseTimer timer;
+    for (auto left = time_left(deadline); left > spinning_stretch; left = time_left(deadline)) {
+        if (!timer.wait(left - (left > final_aim ? final_aim : spinning_stretch), stop))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -80,14 +91,11 @@ bool signalled(HANDLE stop)
 // relative due times by what the steady clock (the performance counter) says is left.
 bool sleep_precisely_until(std::chrono::nanoseconds deadline, HANDLE stop)
 {
-    const PauseTimer timer;
-    for (auto left = time_left(deadline); left > spinning_stretch; left = time_left(deadline)) {
-        if (!timer.wait(left - spinning_stretch, stop))
-            return false;
-    }
+    if (!wait_for_last_stretch(deadline, stop))
+        return false;
     while (time_left(deadline) > std::chrono::nanoseconds::zero())
         YieldProcessor();
-    return !signalled(stop);
+    return true;
 }
 
 void sleep_precisely_until(std::chrono::nanoseconds deadline)
