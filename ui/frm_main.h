@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include <QScreen>
 #include <QString>
 #include <QWidget>
 
 #include "controls.h"
 #include "data_file.h"
+#include "design_layout.h"
 #include "device_naming.h"
 #include "frames.h"
 #include "port_discovery.h"
@@ -51,6 +53,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The design scaled to the screen the window stands on (window_scaling.cpp).
+    void fit_to_screen();
+    void follow_screen(QScreen* screen);
+    void keep_on_screen();
+
     void Form_Load();
     void wire_handlers();
     void fill_port_list(const std::vector<PortEntry>& entries);
@@ -72,6 +79,9 @@ private:
     PortNames port_names_;
     SerialLine line_;
     MonotonicClock monotonic_clock_;
+    DesignLayout design_;
+    double design_ratio_ = 0; // the screen's device pixel ratio the design was last fitted to
+    std::vector<QMetaObject::Connection> screen_watch_;
     Controls controls_;
     TableBinding binding_;
     WindowUpdateView update_view_;
