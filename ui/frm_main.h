@@ -51,6 +51,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     // The design scaled to the screen the window stands on (window_scaling.cpp).
@@ -80,7 +81,9 @@ private:
     SerialLine line_;
     MonotonicClock monotonic_clock_;
     DesignLayout design_;
-    double design_ratio_ = 0; // the screen's device pixel ratio the design was last fitted to
+    // What the design was last fitted to: the screen's device pixel ratio, and the frame.
+    double design_ratio_ = 0;
+    QMargins design_frame_;
     std::vector<QMetaObject::Connection> screen_watch_;
     Controls controls_;
     TableBinding binding_;

@@ -40,6 +40,7 @@ void frmMain::fit_to_screen()
     const double ratio = on->devicePixelRatio();
     const double factor = design_factor(extent_of(on->availableGeometry().size()), frame_of(frame),
                                         extent_of(design_.design_size()), legibility_floor(ratio));
+    design_frame_ = frame;
     if (factor == design_.factor() && ratio == design_ratio_)
         return;
     design_ratio_ = ratio;
@@ -59,6 +60,14 @@ void frmMain::follow_screen(QScreen* screen)
     };
     fit_to_screen();
     keep_on_screen();
+}
+
+// A window manager frames a window only after it is shown, and the frame's size comes with a move.
+void frmMain::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    if (isVisible() && windowHandle() != nullptr && windowHandle()->frameMargins() != design_frame_)
+        fit_to_screen();
 }
 
 // Moves the window, frame included, inside the work area where it fits; a window held at the
