@@ -1,13 +1,20 @@
 #!/usr/bin/env python3
-"""The Windows window as a user drives it: tervalink.exe under Wine on a virtual X server (Xvfb),
-with "COM 107" mapped onto a pseudo-terminal whose far end this script reads. The mouse and the
-keyboard (xdotool) fill in the AUTO SYMBOL table, type "COM 107", press CONNECT, then UPDATE. The
-script checks the frames at the far end byte for byte and prints each pause's error.
+"""The window as a user drives it on a virtual X server (Xvfb) of a given size and display
+scaling, with "COM 107" on a pseudo-terminal whose far end this script reads. It checks that the
+whole window is on the screen; then the mouse and the keyboard (xdotool) fill in the AUTO SYMBOL
+table, type "COM 107", press CONNECT, then UPDATE, each where the window shows it at its scale.
+The script checks the frames at the far end byte for byte and prints each pause's error.
 
-    bench/window_update_wine.py [BUILD_DIR]     (default build/windows, built with --window)
+    bench/window_update.py [--linux] [--screen WxH] [--scaling PERCENT] [BUILD_DIR]
+
+Without --linux: tervalink.exe under Wine (BUILD_DIR build/windows, built with --window); the
+scaling is the Wine prefix's dpi (LogPixels; a prefix of its own beside the tests' one). With
+--linux: the Linux window (tervalink_window_probe of BUILD_DIR, build/normal) on Qt's X11 platform,
+scaled by QT_SCALE_FACTOR, its devices in a folder of its own where ttyUSB7 is COM 107.
 
 Exit status 0 when the bytes are exact, 1 when they are not, 2 when the run could not be made.
 """
+import argparse
 import os
 import select
 import shutil
@@ -15,12 +22,10 @@ import subprocess
 import sys
 import threading
 import time
+import tempfile
 import tty
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-BUILD = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build/windows"))
-PREFIX = os.path.join(BUILD, "wine-prefix")
-PROGRAM = os.path.join(BUILD, "app", "tervalink.exe")
 
 RATES = ["27500", "22000", "30000", "29900", "27000", "28000", "25000", "23000", "6111", "5000"]
 # The AUTO SYMBOL frame, untagged then tagged, five times each.
@@ -30,7 +35,9 @@ EXPECTED = (UNTAGGED + TAGGED) * 5
 PAUSES_MS = [1500, 2200, 1500, 2400, 1500, 2600, 1500, 2800, 1500]
 FRAME = 24
 
-# Client coordinates of the controls, from the window's layout (docs/window-windows.png).
+# Client coordinates of the controls in the design's own size (docs/window.png); the window shows
+# them times its scale.
+DESIGN_WIDTH = 1288
 PORT_BOX = (95, 42)
 AUTO_SYMBOL_OPTION = (983, 400)
 RATE_BOXES = [(1011 + 60 * (i % 5), 433 + 40 * (i // 5)) for i in range(10)]
@@ -42,9 +49,9 @@ def run(*command, **options):
     return subprocess.run(command, check=True, capture_output=True, text=True, **options).stdout
 
 
-def start_display():
+def start_display(screen):
     read_end, write_end = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1400x1024x24"],
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen + "x24"],
                               pass_fds=[write_end], stderr=subprocess.DEVNULL)
     os.close(write_end)
     number = os.read(read_end, 16).decode().strip()
@@ -52,17 +59,27 @@ def start_display():
     return server, ":" + number
 
 
-def far_end_port():
+def far_end_port(link):
     master, slave = os.openpty()
     tty.setraw(slave)
-    link = os.path.join(PREFIX, "dosdevices", "com107")
     if os.path.lexists(link):
         os.remove(link)
     os.symlink(os.ttyname(slave), link)
-    return master, slave, link
+    return master, slave
 
 
-def drive(env):
+def wine_prefix(build, dpi):
+    """The tests' prefix at 96 dpi; at another dpi, a prefix of its own with LogPixels set."""
+    prefix = os.path.join(build, "wine-prefix" if dpi == 96 else f"wine-prefix-{dpi}dpi")
+    env = dict(os.environ, TERVALINK_WINEPREFIX=prefix)
+    if dpi != 96:
+        env["TERVALINK_WINE_DPI"] = str(dpi)
+    subprocess.run([os.path.join(ROOT, "scripts/wine-test"), "--prepare-for-display"], cwd=build,
+                   env=env, check=True)
+    return prefix
+
+
+def drive(env, screen):
     deadline = time.monotonic() + 60
     while True:
         found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Tervalink V"],
@@ -77,10 +94,17 @@ def drive(env):
     geometry = dict(line.split("=") for line in run("xdotool", "getwindowgeometry", "--shell",
                                                        window, env=env).split())
     left, top = int(geometry["X"]), int(geometry["Y"])
+    width, height = int(geometry["WIDTH"]), int(geometry["HEIGHT"])
+    screen_width, screen_height = (int(n) for n in screen.split("x"))
+    on_screen = left >= 0 and top >= 0 and left + width <= screen_width and \
+        top + height <= screen_height
+    print(f"window {width} x {height} at {left},{top} on the {screen} screen: " +
+          ("all of it on the screen" if on_screen else "NOT all on the screen"))
+    scale = width / DESIGN_WIDTH
 
     def click(point):
-        run("xdotool", "mousemove", "--sync", str(left + point[0]), str(top + point[1]), "click", "1",
-            env=env)
+        run("xdotool", "mousemove", "--sync", str(left + round(point[0] * scale)),
+            str(top + round(point[1] * scale)), "click", "1", env=env)
         time.sleep(0.2)
 
     def type_into(point, text):
@@ -94,6 +118,7 @@ def drive(env):
     click(CONNECT)
     time.sleep(1)
     click(UPDATE)
+    return on_screen
 
 
 def read_frames(master, deadline):
@@ -109,34 +134,55 @@ def read_frames(master, deadline):
 
 
 def main():
-    for tool, package in (("xdotool", "xdotool"), ("Xvfb", "xvfb"), ("wine", "wine")):
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--linux", action="store_true")
+    parser.add_argument("--screen", default="1400x1024")
+    parser.add_argument("--scaling", type=int, default=100, help="percent")
+    parser.add_argument("build", nargs="?")
+    options = parser.parse_args()
+    build = os.path.abspath(options.build or os.path.join(
+        ROOT, "build/normal" if options.linux else "build/windows"))
+    tools = [("xdotool", "xdotool"), ("Xvfb", "xvfb")] + ([] if options.linux else [("wine", "wine")])
+    for tool, package in tools:
         if shutil.which(tool) is None:
             print(f"{tool} is missing: apt-get install {package}", file=sys.stderr)
             return 2
-    if not os.path.exists(PROGRAM):
-        print(f"No {PROGRAM}: build it with ./scripts/windows --window", file=sys.stderr)
+    program = os.path.join(build, "tests/ui/tervalink_window_probe" if options.linux
+                           else "app/tervalink.exe")
+    if not os.path.exists(program):
+        print(f"No {program}: build it with " + ("cmake --build --preset normal" if options.linux
+              else "./scripts/windows --window"), file=sys.stderr)
         return 2
-    subprocess.run([os.path.join(ROOT, "scripts/wine-test"), "--prepare-for-display"], cwd=BUILD,
-                   check=True)
-    server, display = start_display()
-    env = dict(os.environ, DISPLAY=display, WINEPREFIX=PREFIX, WINEDEBUG="-all")
-    master, slave, link = far_end_port()
-    window = subprocess.Popen(["wine", PROGRAM], env=env, stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL)
+    devices = tempfile.mkdtemp(prefix="tervalink-devices.")
+    if options.linux:
+        link = os.path.join(devices, "ttyUSB7")
+        command = [program, "window", devices]
+        env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_SCALE_FACTOR=str(options.scaling / 100))
+    else:
+        prefix = wine_prefix(build, round(96 * options.scaling / 100))
+        link = os.path.join(prefix, "dosdevices", "com107")
+        command = ["wine", program]
+        env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all")
+    server, display = start_display(options.screen)
+    env["DISPLAY"] = display
+    master, slave = far_end_port(link)
+    window = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     received = {}
     # Read from the start, so that each frame is timed as it arrives, whatever the driving does.
     reader = threading.Thread(target=lambda: received.update(
         zip(("data", "arrivals"), read_frames(master, time.monotonic() + 120))), daemon=True)
     reader.start()
     try:
-        drive(env)
+        on_screen = drive(env, options.screen)
         reader.join()
         data, arrivals = received["data"], received["arrivals"]
     finally:
         window.kill()
-        subprocess.run(["wineserver", "-k"], env=env)
+        if not options.linux:
+            subprocess.run(["wineserver", "-k"], env=env)
         server.terminate()
         os.remove(link)
+        os.rmdir(devices)
         os.close(master)
         os.close(slave)
     if data != EXPECTED:
@@ -147,7 +193,7 @@ def main():
     print(f"{len(EXPECTED)} bytes byte-exact at the far end; pause errors (ms): " +
           " ".join(f"{error:+.2f}" for error in errors) +
           f"; min {min(errors):+.2f}, max {max(errors):+.2f}")
-    return 0
+    return 0 if on_screen else 1
 
 
 if __name__ == "__main__":
