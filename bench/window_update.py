@@ -54,9 +54,16 @@ def start_display(screen):
     server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen + "x24"],
                               pass_fds=[write_end], stderr=subprocess.DEVNULL)
     os.close(write_end)
-    number = os.read(read_end, 16).decode().strip()
+    # Read up to the newline: Xvfb may write the number and the newline apart, and dies when the
+    # pipe is closed in between.
+    number = b""
+    while not number.endswith(b"\n"):
+        chunk = os.read(read_end, 16)
+        if not chunk:
+            raise RuntimeError("Xvfb did not start")
+        number += chunk
     os.close(read_end)
-    return server, ":" + number
+    return server, ":" + number.decode().strip()
 
 
 def far_end_port(link):
