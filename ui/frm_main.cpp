@@ -74,6 +74,7 @@ void frmMain::showEvent(QShowEvent* event)
         // Now the window has its frame and a screen of its own: fit it to them, and follow it.
         connect(windowHandle(), &QWindow::screenChanged, this, &frmMain::follow_screen);
         follow_screen(windowHandle()->screen());
+        keep_on_screen();
     }
     if (!startup_failure_)
         return;

@@ -59,7 +59,6 @@ void frmMain::follow_screen(QScreen* screen)
         connect(screen, &QScreen::physicalDotsPerInchChanged, this, &frmMain::fit_to_screen),
     };
     fit_to_screen();
-    keep_on_screen();
 }
 
 // A window manager frames a window only after it is shown, and the frame's size comes with a move.
