@@ -38,7 +38,10 @@ void frmMain::fit_to_screen()
     const QMargins frame =
         windowHandle() != nullptr && isVisible() ? windowHandle()->frameMargins() : likely_frame;
     const double ratio = on->devicePixelRatio();
-    const double factor = design_factor(extent_of(on->availableGeometry().size()), frame_of(frame),
+    // Qt rounds the window's place and its size to screen pixels apart, which can carry its far
+    // edges one screen pixel further: that pixel is kept free.
+    const QSizeF area = QSizeF(on->availableGeometry().size()) - QSizeF(1, 1) / ratio;
+    const double factor = design_factor({area.width(), area.height()}, frame_of(frame),
                                         extent_of(design_.design_size()), legibility_floor(ratio));
     design_frame_ = frame;
     if (factor == design_.factor() && ratio == design_ratio_)
