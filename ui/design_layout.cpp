@@ -76,10 +76,9 @@ void DesignLayout::apply(double factor, double device_pixel_ratio)
     indicators_->set_factor(factor);
     window_->setFixedSize(twips_to_pixels(client_area_, factor).size());
     for (const Placement& placed : placements_) {
-        const QRect parent = twips_to_pixels(TwipsRect{placed.parent.x(), placed.parent.y(), 0, 0},
-                                             factor);
-        placed.control->setGeometry(
-            twips_to_pixels(placed.box, factor).translated(-parent.topLeft()));
+        const QPoint parent(twips_to_pixels(placed.parent.x(), factor),
+                            twips_to_pixels(placed.parent.y(), factor));
+        placed.control->setGeometry(twips_to_pixels(placed.box, factor).translated(-parent));
     }
 
     text_scale_ = factor;
@@ -98,13 +97,17 @@ void DesignLayout::apply(double factor, double device_pixel_ratio)
     }
 }
 
+// Captions are measured at their resting weight, so that the scale does not depend on which
+// choice is selected at the time (the selected one's captions are bold).
 bool DesignLayout::captions_fit(double text_scale) const
 {
     for (const Placement& placed : placements_) {
         const QString caption = caption_of(placed.control);
         if (caption.isEmpty())
             continue;
-        const QFontMetricsF metrics(sized(placed.control->font(), placed.points * text_scale));
+        QFont resting = sized(placed.control->font(), placed.points * text_scale);
+        resting.setBold(false);
+        const QFontMetricsF metrics(resting);
         if (metrics.horizontalAdvance(caption) > caption_room(placed.control))
             return false;
     }
