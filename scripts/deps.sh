@@ -21,9 +21,10 @@ TERVALINK_PACKAGE_PACKAGES=(
 
 # What scripts/windows needs on top: the MinGW-w64 cross compiler, Wine to run the tests (wine
 # holds the commands wine, wineboot and wineserver; wine64 only recommends it),
-# GoogleTest's sources to build for Windows (CMake itself packs the zip).
+# GoogleTest's sources to build for Windows (CMake itself packs the zip), and an X server for the
+# window's scale test on Windows' own platform (xvfb-run).
 TERVALINK_WINDOWS_PACKAGES=(
-  g++-mingw-w64-x86-64-posix wine wine64 googletest
+  g++-mingw-w64-x86-64-posix wine wine64 googletest xvfb
 )
 
 # What scripts/screenshot needs on top for the Windows window: an X server for Wine to draw on.

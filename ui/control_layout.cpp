@@ -12,6 +12,8 @@
 #include "caption_font.h"
 #include "controls.h"
 #include "design_frame.h"
+#include "design_layout.h"
+#include "design_scale.h"
 #include "lamp.h"
 #include "qt_text.h"
 #include "twips.h"
@@ -20,7 +22,7 @@ namespace tervalink {
 
 namespace {
 
-constexpr double design_points = 8.25;
+constexpr double design_points = caption_design_points;
 constexpr double position_points = 9.75;
 const QString blank_group_caption(36, QLatin1Char(' '));
 const QString column_header = QStringLiteral("  NID      FREQ    SYMB     POL");
@@ -53,11 +55,12 @@ QFont design_font(double points, bool bold = false)
 }
 
 template <typename Widget>
-Widget* place(Widget* widget, const QString& name, QRect geometry)
+Widget* place(DesignLayout& design, Widget* widget, const QString& name, TwipsRect box,
+              double points = design_points, bool grows = false)
 {
     widget->setObjectName(name);
-    widget->setGeometry(geometry);
-    widget->setFont(design_font(design_points));
+    widget->setFont(design_font(points));
+    design.place(widget, box, points, grows);
     return widget;
 }
 
@@ -66,68 +69,70 @@ QString indexed(const char* name, int index)
     return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(index);
 }
 
-QLineEdit* text_box(QWidget* parent, const QString& name, QRect geometry, Field field,
-                    Qt::Alignment alignment)
+QLineEdit* text_box(DesignLayout& design, QWidget* parent, const QString& name, TwipsRect box,
+                    Field field, Qt::Alignment alignment, double points = design_points)
 {
-    auto* box = place(new QLineEdit(parent), name, geometry);
-    box->setMaxLength(static_cast<int>(field_limit(field)));
-    box->setAlignment(alignment);
-    return box;
+    auto* edit = place(design, new QLineEdit(parent), name, box, points);
+    edit->setMaxLength(static_cast<int>(field_limit(field)));
+    edit->setAlignment(alignment);
+    return edit;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const char* caption, QRect geometry)
+QPushButton* button(DesignLayout& design, QWidget* parent, const char* name, const char* caption,
+                    TwipsRect box)
 {
-    return place(new QPushButton(QString::fromLatin1(caption), parent), QString::fromLatin1(name),
-                 geometry);
+    return place(design, new QPushButton(QString::fromLatin1(caption), parent),
+                 QString::fromLatin1(name), box);
 }
 
-QComboBox* drop_down(QWidget* parent, const char* name, QRect geometry)
+QComboBox* drop_down(DesignLayout& design, QWidget* parent, const char* name, TwipsRect box)
 {
-    auto* combo = place(new QComboBox(parent), QString::fromLatin1(name), geometry);
+    auto* combo = place(design, new QComboBox(parent), QString::fromLatin1(name), box);
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     return combo;
 }
 
-void build_system_group(QWidget* window, Controls& c)
+void build_system_group(DesignLayout& design, QWidget* window, Controls& c)
 {
-    auto* system = place(new DesignFrame(QStringLiteral("SYSTEM"), window),
-                         QStringLiteral("Frame1"), twips_rect(120, 120, 9495, 1695));
+    auto* system = place(design, new DesignFrame(QStringLiteral("SYSTEM"), window),
+                         QStringLiteral("Frame1"), TwipsRect{120, 120, 9495, 1695});
     system->setFont(design_font(design_points, true));
     system->set_caption_colour(caption_red);
     c.Frame1 = system;
-    c.cboPort = drop_down(c.Frame1, "cboPort", twips_rect(840, 360, 1215, 315));
-    c.cboBurd = drop_down(c.Frame1, "cboBurd", twips_rect(2160, 360, 1215, 315));
+    c.cboPort = drop_down(design, c.Frame1, "cboPort", TwipsRect{840, 360, 1215, 315});
+    c.cboBurd = drop_down(design, c.Frame1, "cboBurd", TwipsRect{2160, 360, 1215, 315});
     c.cboBurd->addItems({QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
                          QStringLiteral("57600")});
-    c.cmdScan = button(c.Frame1, "cmdScan", "Scan Ports", twips_rect(3600, 240, 1095, 500));
-    c.cmdOpenSave =
-        button(c.Frame1, "cmdOpenSave", "Open a Data File ...", twips_rect(4800, 240, 1695, 500));
-    c.CmdConnect = button(c.Frame1, "CmdConnect", "CONNECT", twips_rect(6720, 240, 1335, 500));
-    c.pBar = place(new QProgressBar(c.Frame1), QStringLiteral("pBar"),
-                   twips_rect(840, 960, 8535, 375));
+    c.cmdScan = button(design, c.Frame1, "cmdScan", "Scan Ports", TwipsRect{3600, 240, 1095, 500});
+    c.cmdOpenSave = button(design, c.Frame1, "cmdOpenSave", "Open a Data File ...",
+                           TwipsRect{4800, 240, 1695, 500});
+    c.CmdConnect =
+        button(design, c.Frame1, "CmdConnect", "CONNECT", TwipsRect{6720, 240, 1335, 500});
+    c.pBar = place(design, new QProgressBar(c.Frame1), QStringLiteral("pBar"),
+                   TwipsRect{840, 960, 8535, 375});
     c.pBar->setRange(0, 100);
     c.pBar->setValue(0);
     c.pBar->setTextVisible(false);
-    c.Label2 = place(new QLabel(QStringLiteral("Status :"), c.Frame1), QStringLiteral("Label2"),
-                     twips_rect(240, 1320, 615, 255));
-    c.lblSystem = place(new QLabel(c.Frame1), QStringLiteral("lblSystem"),
-                        twips_rect(840, 1320, 8295, 255));
+    c.Label2 = place(design, new QLabel(QStringLiteral("Status :"), c.Frame1),
+                     QStringLiteral("Label2"), TwipsRect{240, 1320, 615, 255});
+    c.lblSystem = place(design, new QLabel(c.Frame1), QStringLiteral("lblSystem"),
+                        TwipsRect{840, 1320, 8295, 255});
 
     // UPDATE and the lamp stand on the window, drawn over the SYSTEM group.
-    c.cmdSend = button(window, "cmdSend", "UPDATE", twips_rect(8280, 360, 1215, 500));
+    c.cmdSend = button(design, window, "cmdSend", "UPDATE", TwipsRect{8280, 360, 1215, 500});
     c.cmdSend->setEnabled(false);
-    c.pic = place(new Lamp(window), QStringLiteral("pic"), twips_rect(360, 1080, 500, 245));
+    c.pic = place(design, new Lamp(window), QStringLiteral("pic"), TwipsRect{360, 1080, 500, 245});
 }
 
-void build_tp_row(QGroupBox* group, Controls& c, int slot, int row)
+void build_tp_row(DesignLayout& design, QGroupBox* group, Controls& c, int slot, int row)
 {
     const int index = row_index(slot, row);
     const int top = 480 + 360 * row;
-    c.chTp[index] = place(new QCheckBox(QStringLiteral("TP%1").arg(row + 1), group),
-                          indexed("chTp", index), twips_rect(1320, top, 735, 255));
+    c.chTp[index] = place(design, new QCheckBox(QStringLiteral("TP%1").arg(row + 1), group),
+                          indexed("chTp", index), TwipsRect{1320, top, 735, 255});
     const auto box = [&](const char* name, int left, Field field, Qt::Alignment alignment) {
-        return text_box(group, indexed(name, index), twips_rect(left, top, 550, 315), field,
+        return text_box(design, group, indexed(name, index), TwipsRect{left, top, 550, 315}, field,
                         alignment);
     };
     c.txtNID[index] = box("txtNID", 2160, Field::nid, Qt::AlignRight);
@@ -136,25 +141,24 @@ void build_tp_row(QGroupBox* group, Controls& c, int slot, int row)
     c.txtPol[index] = box("txtPol", 3960, Field::pol, Qt::AlignHCenter);
 }
 
-void build_slot_contents(QGroupBox* group, Controls& c, int slot)
+void build_slot_contents(DesignLayout& design, QGroupBox* group, Controls& c, int slot)
 {
-    auto* position_label = place(new QLabel(QStringLiteral("POSITION"), group),
-                                 indexed("Label1", 2 * slot), twips_rect(240, 480, 855, 255));
+    auto* position_label = place(design, new QLabel(QStringLiteral("POSITION"), group),
+                                 indexed("Label1", 2 * slot), TwipsRect{240, 480, 855, 255});
     position_label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    c.txtPos[slot] = text_box(group, indexed("txtPos", slot), twips_rect(240, 840, 855, 360),
-                              Field::position, Qt::AlignHCenter);
-    c.txtPos[slot]->setFont(design_font(position_points));
-    place(new QLabel(column_header, group), indexed("Label1", 2 * slot + 1),
-          twips_rect(2160, 240, 2415, 255));
+    c.txtPos[slot] = text_box(design, group, indexed("txtPos", slot), TwipsRect{240, 840, 855, 360},
+                              Field::position, Qt::AlignHCenter, position_points);
+    place(design, new QLabel(column_header, group), indexed("Label1", 2 * slot + 1),
+          TwipsRect{2160, 240, 2415, 255});
     for (int row = 0; row < rows_per_slot; ++row)
-        build_tp_row(group, c, slot, row);
+        build_tp_row(design, group, c, slot, row);
 }
 
-void build_auto_symbol_contents(QGroupBox* group, Controls& c)
+void build_auto_symbol_contents(DesignLayout& design, QGroupBox* group, Controls& c)
 {
     for (int k = 0; k < auto_rate_count; ++k) {
-        const QRect geometry = twips_rect(360 + 900 * (k % 5), k < 5 ? 480 : 1080, 600, 285);
-        c.txtAutoSym[k] = text_box(group, indexed("txtAutoSym", k), geometry, Field::auto_rate,
+        const TwipsRect box{360 + 900 * (k % 5), k < 5 ? 480 : 1080, 600, 285};
+        c.txtAutoSym[k] = text_box(design, group, indexed("txtAutoSym", k), box, Field::auto_rate,
                                    Qt::AlignRight);
     }
 }
@@ -174,55 +178,48 @@ int option_width(int choice)
     }
 }
 
-QRect option_geometry(int choice)
+TwipsRect option_box(int choice)
 {
     if (choice == auto_symbol_choice)
-        return twips_rect(14640, 5910, 1695, 195);
+        return TwipsRect{14640, 5910, 1695, 195};
     const Cell cell = group_cells[static_cast<std::size_t>(choice)];
     const int indent = cell.left == 120 ? 120 : 240;
-    return twips_rect(cell.left + indent, cell.top - 120, option_width(choice), 495);
+    return TwipsRect(cell.left + indent, cell.top - 120, option_width(choice), 495);
 }
 
-// The AUTO SYMBOL option is designed lower than the style's option indicator; it grows evenly
-// about its design centre line so the indicator is not cut off.
-QRect grown_to_height(QRect design, int needed)
-{
-    const int missing = needed - design.height();
-    if (missing <= 0)
-        return design;
-    return design.adjusted(0, -missing / 2, 0, missing - missing / 2);
-}
-
-void build_satellite_groups(QWidget* window, Controls& c)
+void build_satellite_groups(DesignLayout& design, QWidget* window, Controls& c)
 {
     for (int k = 0; k < choice_count; ++k) {
         const Cell cell = group_cells[static_cast<std::size_t>(k)];
-        auto* group = place(new DesignFrame(blank_group_caption, window), indexed("Frame2", k),
-                            twips_rect(cell.left, cell.top, group_width, group_height));
+        auto* group =
+            place(design, new DesignFrame(blank_group_caption, window), indexed("Frame2", k),
+                  TwipsRect{cell.left, cell.top, group_width, group_height});
         c.Frame2[k] = group;
         if (k == auto_symbol_choice)
-            build_auto_symbol_contents(group, c);
+            build_auto_symbol_contents(design, group, c);
         else
-            build_slot_contents(group, c, k);
+            build_slot_contents(design, group, c, k);
     }
     // The options lie over the group borders as their captions; all stand on the window so they
     // form one group, and each paints its own background to hide the border under its text.
     for (int k = 0; k < choice_count; ++k) {
-        auto* option = place(new QRadioButton(to_qstring(choice_name(k)), window),
-                             indexed("opSat", k), option_geometry(k));
-        option->setGeometry(grown_to_height(option->geometry(), option->sizeHint().height()));
+        // The AUTO SYMBOL option is designed lower than the style's option indicator; it grows
+        // so the indicator is not cut off.
+        auto* option = place(design, new QRadioButton(to_qstring(choice_name(k)), window),
+                             indexed("opSat", k), option_box(k), design_points, true);
         option->setAutoExclusive(false); // the model keeps the single selection
         option->setAutoFillBackground(true);
         c.opSat[k] = option;
     }
 }
 
-void build_hidden_controls(QWidget* window, Controls& c)
+void build_hidden_controls(DesignLayout& design, QWidget* window, Controls& c)
 {
-    c.List2 = place(new QListWidget(window), QStringLiteral("List2"),
-                    twips_rect(120, 7800, 10215, 2595));
+    c.List2 = place(design, new QListWidget(window), QStringLiteral("List2"),
+                    TwipsRect{120, 7800, 10215, 2595});
     c.List2->hide();
-    c.cmdCheck = button(window, "cmdCheck", "CHECK DATA", twips_rect(10800, 7800, 8295, 2655));
+    c.cmdCheck =
+        button(design, window, "cmdCheck", "CHECK DATA", TwipsRect{10800, 7800, 8295, 2655});
     c.cmdCheck->hide();
 }
 
@@ -230,7 +227,9 @@ void build_hidden_controls(QWidget* window, Controls& c)
 
 QLineEdit* Controls::edit(Field field, int index) const
 {
-    const auto at = [index](const auto& boxes) { return boxes.at(static_cast<std::size_t>(index)); };
+    const auto at = [index](const auto& boxes) {
+        return boxes.at(static_cast<std::size_t>(index));
+    };
     switch (field) {
     case Field::position:
         return at(txtPos);
@@ -248,13 +247,13 @@ QLineEdit* Controls::edit(Field field, int index) const
     return nullptr;
 }
 
-Controls build_controls(QWidget* window)
+Controls build_controls(QWidget* window, DesignLayout& design)
 {
     window->setFont(design_font(design_points));
     Controls controls;
-    build_system_group(window, controls);
-    build_satellite_groups(window, controls);
-    build_hidden_controls(window, controls);
+    build_system_group(design, window, controls);
+    build_satellite_groups(design, window, controls);
+    build_hidden_controls(design, window, controls);
     controls.cmdSend->raise();
     controls.pic->raise();
     return controls;

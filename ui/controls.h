@@ -17,6 +17,7 @@ class QWidget;
 
 namespace tervalink {
 
+class DesignLayout;
 class Lamp;
 
 // Every control of the window, named as the design names them; arrays are indexed by choice,
@@ -47,8 +48,8 @@ struct Controls {
     QLineEdit* edit(Field field, int index) const;
 };
 
-// Creates every control on the window at its design position, in its design-time state.
-Controls build_controls(QWidget* window);
+// Creates every control on the window in its design-time state, each placed in `design`.
+Controls build_controls(QWidget* window, DesignLayout& design);
 
 // Focus order: SYSTEM controls, UPDATE, the options, the satellite groups column by column, then
 // the auto symbol-rate boxes.

@@ -1,7 +1,11 @@
 #include "design_frame.h"
 
+#include <cmath>
+
 #include <QPainter>
 #include <qdrawutil.h>
+
+#include "design_scale.h"
 
 namespace tervalink {
 
@@ -28,9 +32,12 @@ void DesignFrame::paintEvent(QPaintEvent*)
     // An etched line; the style's own group-box frame would leave room for a title row above it.
     qDrawShadeRect(&painter, rect().adjusted(0, metrics.height() / 2, 0, 0), palette(), true);
 
-    const QRect caption(caption_indent + caption_padding, 0, metrics.horizontalAdvance(title()),
-                        metrics.height());
-    painter.fillRect(caption.adjusted(-caption_padding, 0, caption_padding, 0), palette().window());
+    // The caption's indent and clear space are the design's at its font size, and scale with it.
+    const double scale = font().pointSizeF() / caption_design_points;
+    const int indent = static_cast<int>(std::lround(caption_indent * scale));
+    const int padding = static_cast<int>(std::lround(caption_padding * scale));
+    const QRect caption(indent + padding, 0, metrics.horizontalAdvance(title()), metrics.height());
+    painter.fillRect(caption.adjusted(-padding, 0, padding, 0), palette().window());
     painter.setPen(caption_colour_);
     painter.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, title());
 }

@@ -5,16 +5,19 @@
 #include <QFileDialog>
 #include <QProgressBar>
 #include <QTimer>
+#include <QWindow>
 
 #include "message_box.h"
 #include "qt_text.h"
-#include "twips.h"
+#include "design_scale.h"
 
 namespace tervalink {
 
 namespace {
 constexpr int baud_57600_entry = 3;
 constexpr int full_progress = 100;
+constexpr TwipsRect design_client_area{0, 0, 19320, 7725};
+constexpr double design_points = caption_design_points;
 } // namespace
 
 QString choose_data_file_with_dialog(QWidget* parent)
@@ -27,7 +30,8 @@ frmMain::frmMain(FrmMainDependencies dependencies, QWidget* parent)
       inventory_(dependencies.inventory),
       choose_data_file_(std::move(dependencies.choose_data_file)),
       line_(std::move(dependencies.device_root)),
-      controls_(build_controls(this)),
+      design_(this, design_client_area, design_points),
+      controls_(build_controls(this, design_)),
       binding_(table_, controls_),
       update_view_(this, controls_, line_),
       updater_(table_, update_image_, line_,
@@ -40,7 +44,7 @@ frmMain::frmMain(FrmMainDependencies dependencies, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(window_caption);
-    setFixedSize(twips_to_pixels(19320), twips_to_pixels(7725));
+    fit_to_screen();
     set_tab_order(controls_);
     binding_.refresh_all();
     binding_.connect_typing(this);
@@ -68,6 +72,12 @@ void frmMain::Form_Load()
 void frmMain::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    if (screen_watch_.empty()) {
+        // Now the window has its frame and a screen of its own: fit it to them, and follow it.
+        connect(windowHandle(), &QWindow::screenChanged, this, &frmMain::follow_screen);
+        follow_screen(windowHandle()->screen());
+        keep_on_screen();
+    }
     if (!startup_failure_)
         return;
     const QString text = *startup_failure_;

@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include <QScreen>
 #include <QString>
 #include <QWidget>
 
 #include "controls.h"
 #include "data_file.h"
+#include "design_layout.h"
 #include "device_naming.h"
 #include "frames.h"
 #include "port_discovery.h"
@@ -51,8 +53,14 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
+    // The design scaled to the screen the window stands on (window_scaling.cpp).
+    void fit_to_screen();
+    void follow_screen(QScreen* screen);
+    void keep_on_screen();
+
     void Form_Load();
     void wire_handlers();
     void fill_port_list(const std::vector<PortEntry>& entries);
@@ -75,6 +83,11 @@ private:
     SerialLine line_;
     MonotonicClock monotonic_clock_;
     SystemSleepGuard system_sleep_guard_;
+    DesignLayout design_;
+    // What the design was last fitted to: the screen's device pixel ratio, and the frame.
+    double design_ratio_ = 0;
+    QMargins design_frame_;
+    std::vector<QMetaObject::Connection> screen_watch_;
     Controls controls_;
     TableBinding binding_;
     WindowUpdateView update_view_;

@@ -6,18 +6,29 @@
 
 namespace tervalink {
 
-// The design measures in twips: 15 twips are one pixel at 96 dpi. Both edges are rounded, so boxes
-// that stand side by side in the design keep their spacing in pixels.
-inline int twips_to_pixels(int twips)
+// A box of the design, in twips.
+struct TwipsRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// The design measures in twips: 15 twips are one pixel at 96 dpi, and the window shows the design
+// scaled by `factor`.
+inline int twips_to_pixels(int twips, double factor = 1.0)
 {
-    return static_cast<int>(std::lround(twips / 15.0));
+    return static_cast<int>(std::lround(twips * factor / 15.0));
 }
 
-inline QRect twips_rect(int left, int top, int width, int height)
+// Both edges are rounded, so boxes that stand side by side in the design keep their spacing in
+// pixels.
+inline QRect twips_to_pixels(TwipsRect box, double factor = 1.0)
 {
-    const int x = twips_to_pixels(left);
-    const int y = twips_to_pixels(top);
-    return {x, y, twips_to_pixels(left + width) - x, twips_to_pixels(top + height) - y};
+    const int x = twips_to_pixels(box.left, factor);
+    const int y = twips_to_pixels(box.top, factor);
+    return {x, y, twips_to_pixels(box.left + box.width, factor) - x,
+            twips_to_pixels(box.top + box.height, factor) - y};
 }
 
 } // namespace tervalink
