@@ -27,6 +27,8 @@ public:
 
 private:
     struct Signal; // how the system wakes a sleeping pause
+    void wake();   // the stop was requested: every pause ends now; with the mutex held
+    void rearm();  // after a reset; with the mutex held
     std::unique_ptr<Signal> signal_;
     mutable std::mutex mutex_;
     bool requested_ = false;

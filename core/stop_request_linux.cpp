@@ -21,36 +21,10 @@ StopRequest::StopRequest() : signal_(std::make_unique<Signal>()) {}
 
 StopRequest::~StopRequest() = default;
 
-void StopRequest::request(const std::string& description)
-{
-    {
-        const std::lock_guard lock(mutex_);
-        if (requested_)
-            return;
-        requested_ = true;
-        description_ = description;
-    }
-    signal_->requested.notify_all();
-}
+void StopRequest::wake() { signal_->requested.notify_all(); }
 
-void StopRequest::reset()
-{
-    const std::lock_guard lock(mutex_);
-    requested_ = false;
-    description_.clear();
-}
-
-bool StopRequest::requested() const
-{
-    const std::lock_guard lock(mutex_);
-    return requested_;
-}
-
-std::string StopRequest::description() const
-{
-    const std::lock_guard lock(mutex_);
-    return description_;
-}
+// The condition variable reads the flag itself: nothing to rearm.
+void StopRequest::rearm() {}
 
 // A stop in the last stretch is seen when it ends, before the next frame.
 bool StopRequest::sleep_until(std::chrono::steady_clock::time_point deadline)

@@ -17,35 +17,9 @@ StopRequest::StopRequest() : signal_(std::make_unique<Signal>()) {}
 
 StopRequest::~StopRequest() = default;
 
-void StopRequest::request(const std::string& description)
-{
-    const std::lock_guard lock(mutex_);
-    if (requested_)
-        return;
-    requested_ = true;
-    description_ = description;
-    ::SetEvent(signal_->requested);
-}
+void StopRequest::wake() { ::SetEvent(signal_->requested); }
 
-void StopRequest::reset()
-{
-    const std::lock_guard lock(mutex_);
-    requested_ = false;
-    description_.clear();
-    ::ResetEvent(signal_->requested);
-}
-
-bool StopRequest::requested() const
-{
-    const std::lock_guard lock(mutex_);
-    return requested_;
-}
-
-std::string StopRequest::description() const
-{
-    const std::lock_guard lock(mutex_);
-    return description_;
-}
+void StopRequest::rearm() { ::ResetEvent(signal_->requested); }
 
 bool StopRequest::sleep_until(std::chrono::steady_clock::time_point deadline)
 {

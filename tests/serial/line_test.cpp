@@ -99,32 +99,47 @@ TEST(Line, WritesFailOnAClosedOrUnpluggedPort)
 const std::string stalled = "the device took no data for 100 ms; check the adapter and its cable";
 const std::string interrupted = "the write was interrupted by a stop";
 
-// A device that takes nothing fails the write at its bound, naming the port and the bound. A line
-// whose writes were interrupted (a stop) ends every wait for the device at once.
-TEST(StalledLine, AWriteFindingNoRoomFailsAtItsBoundOrWhenInterrupted)
-{
-    for (const bool interrupt : {false, true}) {
-        FarEnd far_end;
-        SerialLine line(far_end.device_root());
+// A line open on "COM n" of a far end of its own.
+class OpenLine : public testing::Test {
+protected:
+    OpenLine()
+    {
         line.set_port_number(far_end.port_number());
         line.open();
+    }
+    FarEnd far_end;
+    SerialLine line{far_end.device_root()};
+};
+
+// ... whose device has stopped taking bytes and has no room left.
+class FullLine : public OpenLine {
+protected:
+    void SetUp() override
+    {
         if (!far_end.fill_line())
             GTEST_SKIP() << "filling the line beside the program needs root";
-        if (interrupt)
-            line.interrupt();
-        EXPECT_EQ(failure_of([&] { line.write_frame(test::hotbird_tp2); }),
-                  "Cannot send to " + far_end.port_label() + ": " + (interrupt ? interrupted : stalled));
     }
+};
+
+// A device that takes nothing fails the write at its bound, naming the port and the bound.
+TEST_F(FullLine, AWriteFindingNoRoomFailsAtItsBound)
+{
+    EXPECT_EQ(failure_of([&] { line.write_frame(test::hotbird_tp2); }),
+              "Cannot send to " + far_end.port_label() + ": " + stalled);
+}
+
+// A line whose writes were interrupted (a stop) ends every wait for the device at once.
+TEST_F(FullLine, AnInterruptedLineWaitsForNothing)
+{
+    line.interrupt();
+    EXPECT_EQ(failure_of([&] { line.write_frame(test::hotbird_tp2); }),
+              "Cannot send to " + far_end.port_label() + ": " + interrupted);
 }
 
 // A frame the device took only a part of: the message says how much, and exactly that much
 // arrived. (No line buffer holds a mebibyte, so the write must stop part way.)
-TEST(StalledLine, AWriteCutShortSaysHowMuchOfTheFrameWentOut)
+TEST_F(OpenLine, AWriteCutShortSaysHowMuchOfTheFrameWentOut)
 {
-    FarEnd far_end;
-    SerialLine line(far_end.device_root());
-    line.set_port_number(far_end.port_number());
-    line.open();
     far_end.stop_reading();
     const std::vector<std::uint8_t> oversized(1 << 20, 0x55);
     const std::string failed = failure_of([&] { line.write_frame(oversized); });
@@ -168,14 +183,8 @@ public:
 
 // The real clock: DISCONNECT (a stop) during a write that waits for a stalled device returns at
 // once, without waiting for the write's bound, and the update fails as the stop says.
-TEST(StalledLine, AStopDuringAStalledWriteReturnsAtOnce)
+TEST_F(FullLine, AStopDuringAStalledWriteReturnsAtOnce)
 {
-    FarEnd far_end;
-    SerialLine line(far_end.device_root());
-    line.set_port_number(far_end.port_number());
-    line.open();
-    if (!far_end.fill_line())
-        GTEST_SKIP() << "filling the line beside the program needs root";
     WatchedLine watched(line);
     EndListener listener;
     MonotonicClock clock;

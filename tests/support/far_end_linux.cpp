@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "line_filler.h"
 #include "pseudo_terminal.h"
 #include "thread_priority.h"
 
@@ -95,19 +96,7 @@ bool FarEnd::fill_line()
         return false;
     if (slave < 0)
         throw std::runtime_error("cannot open " + device_path_ + " to fill the line");
-    // The kernel moves bytes on to the reading side's own buffer a moment later, making room
-    // again: fill until a round after a pause finds none.
-    const std::vector<std::uint8_t> chunk(256, 'x');
-    for (bool took = true; took; ::poll(nullptr, 0, 20)) {
-        took = false;
-        for (ssize_t written = 0; written >= 0;) {
-            written = ::write(slave, chunk.data(), chunk.size());
-            if (written > 0) {
-                link_->filler += static_cast<std::size_t>(written);
-                took = true;
-            }
-        }
-    }
+    link_->filler += tervalink::test::fill_until_full(slave);
     ::close(slave);
     return true;
 }

@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include "line_filler.h"
+
 namespace {
 
 // Numbers the tests never use for anything else; a lock per number keeps parallel runs apart.
@@ -131,19 +133,7 @@ void fill(Line& line)
     const int slave = ::open(line.slave.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (slave < 0)
         fail("cannot open " + line.slave + " to fill it");
-    // The kernel moves bytes on to the reading side's own buffer a moment later, making room
-    // again: fill until a round after a pause finds none.
-    const std::vector<std::uint8_t> chunk(256, 'x');
-    for (bool took = true; took; ::poll(nullptr, 0, 20)) {
-        took = false;
-        for (ssize_t written = 0; written >= 0;) {
-            written = ::write(slave, chunk.data(), chunk.size());
-            if (written > 0) {
-                line.filler += static_cast<std::size_t>(written);
-                took = true;
-            }
-        }
-    }
+    line.filler += tervalink::test::fill_until_full(slave);
     ::close(slave);
 }
 
