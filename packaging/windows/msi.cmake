@@ -1,0 +1,32 @@
+# Builds the installer: cmake -DWXS=... -DVERSION=... -DOUTPUT=... [-DSIGN=ON] -P msi.cmake
+# wixl (msitools 0.101) makes the package from the WiX source; it has no Environment element, so
+# msibuild then adds the Environment table and its two standard actions: the installed folder is
+# appended to the user's PATH ([~]; keeps what is there) and taken out again on uninstall ("=-").
+find_program(WIXL wixl REQUIRED)
+find_program(MSIBUILD msibuild REQUIRED)
+get_filename_component(folder ${OUTPUT} DIRECTORY)
+file(MAKE_DIRECTORY ${folder})
+set(partial ${OUTPUT}.partial)
+set(environment ${folder}/Environment.idt)
+
+# wixl takes no absolute source paths: the WiX source names its files relative to its own folder.
+get_filename_component(sources ${WXS} DIRECTORY)
+execute_process(COMMAND ${WIXL} -a x64 -D TervalinkVersion=${VERSION} -o ${partial} ${WXS}
+  WORKING_DIRECTORY ${sources} COMMAND_ERROR_IS_FATAL ANY)
+file(WRITE ${environment}
+  "Environment\tName\tValue\tComponent_\ns72\tl255\tL255\ts72\nEnvironment\tEnvironment\n"
+  "FramesOnPath\t=-PATH\t[~];[INSTALLDIR]\tPrograms\n")
+execute_process(COMMAND ${MSIBUILD} ${partial} -i ${environment} COMMAND_ERROR_IS_FATAL ANY)
+# Where Windows Installer's own sequence puts them.
+foreach(action_sequence RemoveEnvironmentStrings:3300 WriteEnvironmentStrings:5200)
+  string(REPLACE ":" ";" pair ${action_sequence})
+  list(GET pair 0 action)
+  list(GET pair 1 sequence)
+  execute_process(COMMAND ${MSIBUILD} ${partial} -q
+    "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('${action}', ${sequence})"
+    COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
+if(SIGN)
+  execute_process(COMMAND ${SIGN_SCRIPT} ${partial} COMMAND_ERROR_IS_FATAL ANY)
+endif()
+file(RENAME ${partial} ${OUTPUT})
