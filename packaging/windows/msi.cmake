@@ -1,7 +1,9 @@
 # Builds the installer: cmake -DWXS=... -DVERSION=... -DOUTPUT=... [-DSIGN=ON] -P msi.cmake
 # wixl (msitools 0.101) makes the package from the WiX source; it has no Environment element, so
 # msibuild then adds the Environment table and its two standard actions: the installed folder is
-# appended to the user's PATH ([~]; keeps what is there) and taken out again on uninstall ("=-").
+# appended to the user's PATH, or with ALLUSERS=1 the system's ("*"), each in a component of the
+# WiX source installed only in that case; "[~];" keeps what is there, and "=-" sets the entry on
+# install and takes it out again on uninstall.
 find_program(WIXL wixl REQUIRED)
 find_program(MSIBUILD msibuild REQUIRED)
 get_filename_component(folder ${OUTPUT} DIRECTORY)
@@ -15,8 +17,17 @@ execute_process(COMMAND ${WIXL} -a x64 -D TervalinkVersion=${VERSION} -o ${parti
   WORKING_DIRECTORY ${sources} COMMAND_ERROR_IS_FATAL ANY)
 file(WRITE ${environment}
   "Environment\tName\tValue\tComponent_\ns72\tl255\tL255\ts72\nEnvironment\tEnvironment\n"
-  "FramesOnPath\t=-PATH\t[~];[INSTALLDIR]\tPrograms\n")
+  "FramesOnUserPath\t=-PATH\t[~];[INSTALLDIR]\tUserPath\n"
+  "FramesOnMachinePath\t=-*PATH\t[~];[INSTALLDIR]\tMachinePath\n")
 execute_process(COMMAND ${MSIBUILD} ${partial} -i ${environment} COMMAND_ERROR_IS_FATAL ANY)
+foreach(component_condition "UserPath:NOT ALLUSERS=1" "MachinePath:ALLUSERS=1")
+  string(REPLACE ":" ";" pair "${component_condition}")
+  list(GET pair 0 component)
+  list(GET pair 1 condition)
+  execute_process(COMMAND ${MSIBUILD} ${partial} -q
+    "UPDATE Component SET Condition = '${condition}' WHERE Component = '${component}'"
+    COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
 # Where Windows Installer's own sequence puts them.
 foreach(action_sequence RemoveEnvironmentStrings:3300 WriteEnvironmentStrings:5200)
   string(REPLACE ":" ";" pair ${action_sequence})
