@@ -6,6 +6,7 @@
 # install and takes it out again on uninstall.
 find_program(WIXL wixl REQUIRED)
 find_program(MSIBUILD msibuild REQUIRED)
+find_program(MSIINFO msiinfo REQUIRED)
 get_filename_component(folder ${OUTPUT} DIRECTORY)
 file(MAKE_DIRECTORY ${folder})
 set(partial ${OUTPUT}.partial)
@@ -28,6 +29,18 @@ foreach(component_condition "UserPath:NOT ALLUSERS=1" "MachinePath:ALLUSERS=1")
     "UPDATE Component SET Condition = '${condition}' WHERE Component = '${component}'"
     COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
+# Every build has a product code of its own: a rebuild of the same version replaces the installed
+# one as an upgrade would (msidbUpgradeAttributesVersionMaxInclusive, 512, on the upgrade row; the
+# MajorUpgrade element's AllowSameVersionUpgrades, which wixl 0.101 does not know), instead of
+# becoming a second product with a second Apps and Features entry. Attributes is part of the
+# table's key, which SQL cannot update: the table is exported, changed and imported again.
+execute_process(COMMAND ${MSIINFO} export ${partial} Upgrade OUTPUT_VARIABLE upgrade COMMAND_ERROR_IS_FATAL ANY)
+string(REPLACE "\t1\t\tWIX_UPGRADE_DETECTED" "\t513\t\tWIX_UPGRADE_DETECTED" same_version_upgrade "${upgrade}")
+if(same_version_upgrade STREQUAL upgrade)
+  message(FATAL_ERROR "msi.cmake: wixl's Upgrade table has no upgrade row as expected:\n${upgrade}")
+endif()
+file(WRITE ${folder}/Upgrade.idt "${same_version_upgrade}")
+execute_process(COMMAND ${MSIBUILD} ${partial} -i ${folder}/Upgrade.idt COMMAND_ERROR_IS_FATAL ANY)
 # Where Windows Installer's own sequence puts them.
 foreach(action_sequence RemoveEnvironmentStrings:3300 WriteEnvironmentStrings:5200)
   string(REPLACE ":" ";" pair ${action_sequence})
