@@ -22,9 +22,13 @@ TERVALINK_PACKAGE_PACKAGES=(
 # What scripts/windows needs on top: the MinGW-w64 cross compiler, Wine to run the tests (wine
 # holds the commands wine, wineboot and wineserver; wine64 only recommends it),
 # GoogleTest's sources to build for Windows (CMake itself packs the zip), and an X server for the
-# window's scale test on Windows' own platform (xvfb-run).
+# window's scale test on Windows' own platform (xvfb-run). The programs' icon: icotool (icoutils,
+# whose wrestool also lists a program's resources). The installer: wixl, and msibuild (msitools)
+# for the PATH entry wixl cannot write. Signing: osslsigncode, and openssl for the test's
+# throwaway certificate.
 TERVALINK_WINDOWS_PACKAGES=(
   g++-mingw-w64-x86-64-posix wine wine64 googletest xvfb
+  icoutils wixl msitools osslsigncode openssl
 )
 
 # What scripts/screenshot needs on top for the Windows window: an X server for Wine to draw on.
