@@ -10,6 +10,7 @@
 #include "port_argument.h"
 #include "send_batch.h"
 #include "send_line.h"
+#include "system_device_inventory.h"
 #include "table_setup.h"
 
 namespace tervalink::frames_tool {
@@ -39,7 +40,10 @@ bool open_all(std::vector<std::unique_ptr<SendLine>>& lines, std::ostream& err)
             line->set_label(port.label);
             line->serial().open_path(port.device_path, port.label);
         } catch (const std::exception& failure) {
-            err << failure.what() << "; nothing was sent\n";
+            SystemDeviceInventory inventory;
+            err << with_adapter_reasons(std::string(failure.what()) + "; nothing was sent",
+                                        surveyed_adapters(inventory))
+                << '\n';
             for (auto& opened : lines)
                 opened->serial().close();
             return false;

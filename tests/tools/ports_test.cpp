@@ -19,15 +19,15 @@ TEST(Ports, ListsWhatScanPortsWould)
     const std::tuple<std::vector<InventoryDevice>, std::optional<std::string>, int, std::string,
                      std::string>
         cases[] = {
-            {{{"FTDI FT232R USB UART (COM100)", "/dev/ttyUSB0", "FTDI FT232R USB UART"},
-              {"Disk", "/dev/sda", "disk"},
-              {std::nullopt, "/dev/x", "unnamed"},
-              {"Serial port (COM1)", "/dev/ttyS0", "Serial port"}},
+            {{{"FTDI FT232R USB UART (COM100)", "/dev/ttyUSB0", "FTDI FT232R USB UART", ""},
+              {"Disk", "/dev/sda", "disk", ""},
+              {std::nullopt, "/dev/x", "unnamed", ""},
+              {"Serial port (COM1)", "/dev/ttyS0", "Serial port", ""}},
              std::nullopt, 0,
              "COM 100\t/dev/ttyUSB0\tFTDI FT232R USB UART\nCOM 1\t/dev/ttyS0\tSerial port\n", ""},
             {{}, std::nullopt, 0, "", ""},
-            {{{"Serial port (COM1)", "/dev/ttyS0", "Serial port"}}, failure, 4, "", failure + "\n"},
-            {std::vector<InventoryDevice>(101, {"Port (COM7)", "/dev/ttyS6", "Port"}), std::nullopt,
+            {{{"Serial port (COM1)", "/dev/ttyS0", "Serial port", ""}}, failure, 4, "", failure + "\n"},
+            {std::vector<InventoryDevice>(101, {"Port (COM7)", "/dev/ttyS6", "Port", ""}), std::nullopt,
              4, "",
              "Subscript out of range: more than 100 serial ports were found; unplug the adapters "
              "you do not need and scan again\n"}};

@@ -69,7 +69,7 @@ private slots:
         expect_connected(ui, false);
         QVERIFY(ui.device_free());
         ui.perform(ui.connect_steps());
-        ui.inventory.names = {"USB Serial (COM3)"};
+        ui.inventory.list_names({"USB Serial (COM3)"});
         ui.perform({"cmdScan"});
         QCOMPARE(ui.texts({"cboPort"}), QStringList{"COM 3"});
         expect_connected(ui, true);
