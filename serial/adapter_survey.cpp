@@ -35,7 +35,8 @@ const SerialChip* chip_of(std::string_view usb_id)
 std::string adapter_named(const AdapterFacts& facts)
 {
     const std::string name = facts.name.empty() ? "USB serial adapter" : facts.name;
-    const bool vowel = std::string_view("AEIOUaeiou").find(name.front()) != std::string_view::npos;
+    // "A USB ...", but "An Arduino ...".
+    const bool vowel = std::string_view("AEIOaeio").find(name.front()) != std::string_view::npos;
     std::string text = (vowel ? "An " : "A ") + name + " (" + facts.usb_id;
     if (!facts.hardware_id.empty())
         text += ", " + facts.hardware_id;
