@@ -12,6 +12,7 @@ TERVALINK_PACKAGES=(
   scdoc librsvg2-bin
   desktop-file-utils appstream
   dbus-daemon python3-dbusmock
+  umockdev libumockdev-dev
 )
 
 # What scripts/package needs on top: CPack's Debian generator and the package checks.

@@ -61,14 +61,16 @@ std::optional<InventoryDevice> linux_inventory_device(const SerialDeviceFacts& f
         return std::nullopt;
     std::string description = adapter_description(facts);
     std::string name = description + " (COM" + std::to_string(*port_number) + ")";
-    return InventoryDevice{std::move(name), facts.system_location, std::move(description)};
+    return InventoryDevice{std::move(name), facts.system_location, std::move(description),
+                           facts.identity};
 }
 
 InventoryDevice windows_inventory_device(const SerialDeviceFacts& facts)
 {
     std::string description = adapter_description(facts);
     std::string name = description + " (" + facts.port_name + ")";
-    return InventoryDevice{std::move(name), facts.system_location, std::move(description)};
+    return InventoryDevice{std::move(name), facts.system_location, std::move(description),
+                           facts.identity};
 }
 
 std::vector<InventoryDevice> linux_inventory(std::vector<SerialDeviceFacts> ports)

@@ -17,6 +17,7 @@ struct SerialDeviceFacts {
     std::string port_name;       // "ttyUSB0" or "COM3"
     std::string system_location; // "/dev/ttyUSB0" or "\\.\COM3"
     std::string description;     // what the adapter calls itself; empty when nothing is known
+    std::string identity;        // its adapter's adapter_identity; empty when unknown
 };
 
 // Linux: "<description> (COM<n>)" with n from the fixed family rule; none outside the families.

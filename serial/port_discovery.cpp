@@ -46,6 +46,15 @@ std::optional<std::string> port_entry(std::string_view name)
     return "COM " + std::string(name.substr(number_start, end - number_start));
 }
 
+std::vector<AdapterFacts> surveyed_adapters(DeviceInventory& inventory)
+{
+    try {
+        return inventory.adapters();
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
 std::vector<PortEntry> scan_ports(DeviceInventory& inventory, PortNames& names)
 {
     names.port_count = 0;
@@ -54,7 +63,8 @@ std::vector<PortEntry> scan_ports(DeviceInventory& inventory, PortNames& names)
     std::vector<PortEntry> entries;
     for (std::size_t n = 0; n < selected.size(); ++n) {
         if (auto text = port_entry(names.port_names[n]))
-            entries.push_back({std::move(*text), selected[n]->device_path, selected[n]->description});
+            entries.push_back({std::move(*text), selected[n]->device_path, selected[n]->description,
+                               selected[n]->identity});
     }
     return entries;
 }

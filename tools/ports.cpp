@@ -20,7 +20,10 @@ int run_ports(DeviceInventory& inventory, std::ostream& out, std::ostream& err)
         return exit_failure;
     }
     for (const PortEntry& entry : entries)
-        out << entry.text << '\t' << entry.device_path << '\t' << entry.description << '\n';
+        out << entry.text << '\t' << entry.device_path << '\t' << entry.description << '\t'
+            << entry.identity << '\n';
+    for (const std::string& reason : adapter_reasons(surveyed_adapters(inventory)))
+        err << "tervalink-frames: note: " << reason << '\n';
     return exit_done;
 }
 

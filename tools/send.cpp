@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "console.h"
 #include "exit_codes.h"
@@ -10,6 +11,7 @@
 #include "port_argument.h"
 #include "send_batch.h"
 #include "send_line.h"
+#include "system_device_inventory.h"
 #include "table_setup.h"
 
 namespace tervalink::frames_tool {
@@ -34,12 +36,20 @@ std::int64_t batch_ticks(const Batch& batch)
 bool open_all(std::vector<std::unique_ptr<SendLine>>& lines, std::ostream& err)
 {
     for (auto& line : lines) {
+        std::optional<PortAddress> port;
         try {
-            const PortAddress port = resolve_port(line->port_text());
-            line->set_label(port.label);
-            line->serial().open_path(port.device_path, port.label);
+            port = resolve_port(line->port_text());
+            line->set_label(port->label);
+            line->serial().open_path(port->device_path, port->label);
         } catch (const std::exception& failure) {
-            err << failure.what() << "; nothing was sent\n";
+            std::string text = std::string(failure.what()) + "; nothing was sent";
+            // A port that names no device is the text's fault; one that does not open may be
+            // explained by an adapter without a usable port.
+            if (port) {
+                SystemDeviceInventory inventory;
+                text = with_adapter_reasons(text, surveyed_adapters(inventory));
+            }
+            err << text << '\n';
             for (auto& opened : lines)
                 opened->serial().close();
             return false;

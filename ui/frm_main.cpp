@@ -108,12 +108,18 @@ void frmMain::fill_port_list(const std::vector<PortEntry>& entries)
     QComboBox* list = controls_.cboPort;
     for (const PortEntry& entry : entries) {
         list->addItem(to_qstring(entry.text));
-        list->setItemData(list->count() - 1,
-                          to_qstring(entry.device_path + " - " + entry.description),
-                          Qt::ToolTipRole);
+        std::string tip = entry.device_path + " - " + entry.description;
+        if (!entry.identity.empty())
+            tip += " - " + entry.identity;
+        list->setItemData(list->count() - 1, to_qstring(tip), Qt::ToolTipRole);
     }
     if (!entries.empty())
         list->setCurrentIndex(0);
+    // The adapters that have no usable port, and why, where the technician looks for the port.
+    std::string reasons;
+    for (const std::string& reason : adapter_reasons(surveyed_adapters(inventory_)))
+        reasons += (reasons.empty() ? "" : "\n") + reason;
+    list->setToolTip(to_qstring(reasons));
 }
 
 } // namespace tervalink

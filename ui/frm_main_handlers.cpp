@@ -82,12 +82,17 @@ void frmMain::CmdConnect_Click()
     try {
         if (line_.is_open())
             line_.close();
-        if (connecting) {
+        if (connecting)
             line_.set_port_number(port_number_from_text(to_utf8(controls_.cboPort->currentText())));
-            line_.open();
-        }
     } catch (const std::exception& error) {
         failure = error.what();
+    }
+    try {
+        if (connecting && !failure)
+            line_.open();
+    } catch (const std::exception& error) {
+        // An adapter that is plugged in but has no usable port often explains why.
+        failure = with_adapter_reasons(error.what(), surveyed_adapters(inventory_));
     }
     controls_.CmdConnect->setText(line_.is_open() ? disconnect_caption : connect_caption);
     controls_.cmdSend->setEnabled(line_.is_open());

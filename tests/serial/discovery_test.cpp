@@ -13,7 +13,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-InventoryDevice named(const std::string& name) { return {name, "/dev/x", "adapter"}; }
+InventoryDevice named(const std::string& name) { return {name, "/dev/x", "adapter", ""}; }
 
 std::vector<InventoryDevice> numbered_ports(int count)
 {
@@ -55,9 +55,9 @@ TEST(Discovery, ScanPortsListsEntriesInInventoryOrderUpTo100)
     EXPECT_EQ(scan_ports(inventory, names).size(), 3u);
     // Rescanned after the second device lost its name: unnamed and non-serial devices are
     // skipped, a name without ")" counts but makes no entry.
-    inventory.listed = {{"B (COM9) v2", "/dev/ttyUSB9", "B"}, {std::nullopt, "/dev/x", "adapter"},
+    inventory.listed = {{"B (COM9) v2", "/dev/ttyUSB9", "B", ""}, {std::nullopt, "/dev/x", "adapter", ""},
                         named("Disk"), named("Port (com3)"), named("Broken (COM4"),
-                        {"A (COM2)", "/dev/ttyS1", "A"}};
+                        {"A (COM2)", "/dev/ttyS1", "A", ""}};
     Lines entries;
     for (const PortEntry& entry : scan_ports(inventory, names))
         entries.push_back(entry.text + " " + entry.device_path + " " + entry.description);
@@ -82,22 +82,22 @@ TEST(Discovery, InventoryNamesInPortNumberOrder)
 {
     // Which device gets which number is pinned by the naming tests. The systems report their
     // ports in an order of their own: ttyUSB10 before ttyUSB9, COM10 before COM2.
-    EXPECT_EQ(listed(linux_inventory({{"ttyUSB10", "/dev/ttyUSB10", "FTDI FT232R USB UART"},
-                                      {"ttyACM3", "/dev/ttyACM3", "Arduino Uno"},
-                                      {"ttyUSB100", "/dev/ttyUSB100", "X"},
-                                      {"ttyS1", "/dev/ttyS1", ""},
-                                      {"ttyUSB9", "/dev/ttyUSB9", "Prolific PL2303"},
-                                      {"ttyS0", "/dev/ttyS0", ""}})),
+    EXPECT_EQ(listed(linux_inventory({{"ttyUSB10", "/dev/ttyUSB10", "FTDI FT232R USB UART", ""},
+                                      {"ttyACM3", "/dev/ttyACM3", "Arduino Uno", ""},
+                                      {"ttyUSB100", "/dev/ttyUSB100", "X", ""},
+                                      {"ttyS1", "/dev/ttyS1", "", ""},
+                                      {"ttyUSB9", "/dev/ttyUSB9", "Prolific PL2303", ""},
+                                      {"ttyS0", "/dev/ttyS0", "", ""}})),
               (Lines{"Serial port (COM1) /dev/ttyS0 [Serial port]",
                      "Serial port (COM2) /dev/ttyS1 [Serial port]",
                      "Prolific PL2303 (COM109) /dev/ttyUSB9 [Prolific PL2303]",
                      "FTDI FT232R USB UART (COM110) /dev/ttyUSB10 [FTDI FT232R USB UART]",
                      "Arduino Uno (COM203) /dev/ttyACM3 [Arduino Uno]"}));
     // A driver may register a port under a name of its own: listed last, and no "(COM" entry.
-    EXPECT_EQ(listed(windows_inventory({{"COM10", "\\\\.\\COM10", "USB Serial Port"},
-                                        {"CNCA0", "\\\\.\\CNCA0", ""},
-                                        {"COM2", "\\\\.\\COM2", ""},
-                                        {"COM1", "\\\\.\\COM1", "Communications Port"}})),
+    EXPECT_EQ(listed(windows_inventory({{"COM10", "\\\\.\\COM10", "USB Serial Port", ""},
+                                        {"CNCA0", "\\\\.\\CNCA0", "", ""},
+                                        {"COM2", "\\\\.\\COM2", "", ""},
+                                        {"COM1", "\\\\.\\COM1", "Communications Port", ""}})),
               (Lines{"Communications Port (COM1) \\\\.\\COM1 [Communications Port]",
                      "Serial port (COM2) \\\\.\\COM2 [Serial port]",
                      "USB Serial Port (COM10) \\\\.\\COM10 [USB Serial Port]",

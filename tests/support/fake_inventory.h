@@ -9,8 +9,8 @@
 
 namespace tervalink::test {
 
-// Devices as the system's inventory would list them; or, when `failure` holds a description, an
-// inventory that cannot be read.
+// Devices and adapters as the system's inventory would list them; or, when `failure` holds a
+// description, an inventory that cannot be read.
 struct FakeInventory : DeviceInventory {
     std::vector<InventoryDevice> devices() override
     {
@@ -18,7 +18,21 @@ struct FakeInventory : DeviceInventory {
             throw Failure(*failure);
         return listed;
     }
+    std::vector<AdapterFacts> adapters() override
+    {
+        if (failure)
+            throw Failure(*failure);
+        return plugged_in;
+    }
+    // Devices named as a platform names its ports, each on a test device.
+    void list_names(const std::vector<std::string>& names)
+    {
+        listed.clear();
+        for (const std::string& name : names)
+            listed.push_back({name, "/dev/ttyTEST", "test adapter", ""});
+    }
     std::vector<InventoryDevice> listed;
+    std::vector<AdapterFacts> plugged_in;
     std::optional<std::string> failure;
 };
 

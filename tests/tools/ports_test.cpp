@@ -19,16 +19,20 @@ TEST(Ports, ListsWhatScanPortsWould)
     const std::tuple<std::vector<InventoryDevice>, std::optional<std::string>, int, std::string,
                      std::string>
         cases[] = {
-            {{{"FTDI FT232R USB UART (COM100)", "/dev/ttyUSB0", "FTDI FT232R USB UART"},
-              {"Disk", "/dev/sda", "disk"},
-              {std::nullopt, "/dev/x", "unnamed"},
-              {"Serial port (COM1)", "/dev/ttyS0", "Serial port"}},
+            {{{"FTDI FT232R USB UART (COM100)", "/dev/ttyUSB0", "FTDI FT232R USB UART",
+              "USB 0403:6001 serial A50285BI at 1-1.2"},
+              {"Disk", "/dev/sda", "disk", ""},
+              {std::nullopt, "/dev/x", "unnamed", ""},
+              {"Serial port (COM1)", "/dev/ttyS0", "Serial port", ""}},
              std::nullopt, 0,
-             "COM 100\t/dev/ttyUSB0\tFTDI FT232R USB UART\nCOM 1\t/dev/ttyS0\tSerial port\n", ""},
+             "COM 100\t/dev/ttyUSB0\tFTDI FT232R USB UART\tUSB 0403:6001 serial A50285BI at 1-1.2\n"
+             "COM 1\t/dev/ttyS0\tSerial port\t\n",
+             ""},
             {{}, std::nullopt, 0, "", ""},
-            {{{"Serial port (COM1)", "/dev/ttyS0", "Serial port"}}, failure, 4, "", failure + "\n"},
-            {std::vector<InventoryDevice>(101, {"Port (COM7)", "/dev/ttyS6", "Port"}), std::nullopt,
-             4, "",
+            {{{"Serial port (COM1)", "/dev/ttyS0", "Serial port", ""}}, failure, 4, "",
+             failure + "\n"},
+            {std::vector<InventoryDevice>(101, {"Port (COM7)", "/dev/ttyS6", "Port", ""}),
+             std::nullopt, 4, "",
              "Subscript out of range: more than 100 serial ports were found; unplug the adapters "
              "you do not need and scan again\n"}};
     for (const auto& [devices, fails, status, out, err] : cases) {
@@ -40,6 +44,45 @@ TEST(Ports, ListsWhatScanPortsWould)
         EXPECT_EQ(printed.str(), out);
         EXPECT_EQ(complained.str(), err);
     }
+}
+
+TEST(Ports, NotesEachAdapterWithoutAUsablePort)
+{
+    // A port that works is listed and not noted; a blocked adapter and a caution are noted, in
+    // the inventory's order, after the ports.
+    test::FakeInventory inventory;
+    inventory.listed = {{"CH340 (COM3)", "\\\\.\\COM3", "CH340", "USB 1a86:7523 at Port_#0001.Hub_#0003"}};
+    AdapterFacts working;
+    working.name = "FTDI FT232R USB UART";
+    working.usb_id = "0403:6001";
+    working.driver = "FTSER2K";
+    working.ports = {"COM4"};
+    AdapterFacts refused = working;
+    refused.usb_id = "067b:2303";
+    refused.name = "Prolific USB-to-Serial Comm Port";
+    refused.problem_code = 10;
+    refused.friendly_name = "THIS IS NOT PROLIFIC PL2303. PLEASE CONTACT YOUR SUPPLIER.";
+    AdapterFacts ch340_3_8 = working;
+    ch340_3_8.name = "wch.cn USB-SERIAL CH340";
+    ch340_3_8.usb_id = "1a86:7523";
+    ch340_3_8.driver = "CH341SER_A64";
+    ch340_3_8.ports = {"COM3"};
+    ch340_3_8.driver_version = "3.8.2023.2";
+    inventory.plugged_in = {working, refused, ch340_3_8};
+    std::ostringstream out, err;
+    EXPECT_EQ(run_ports(inventory, out, err), 0);
+    EXPECT_EQ(out.str(), "COM 3\t\\\\.\\COM3\tCH340\tUSB 1a86:7523 at Port_#0001.Hub_#0003\n");
+    EXPECT_EQ(test::lines_of(err.str()),
+              (std::vector<std::string>{
+                  "tervalink-frames: note: A Prolific USB-to-Serial Comm Port (067b:2303) is "
+                  "plugged in, but Prolific's driver refuses its chip as not a genuine PL2303 "
+                  "(\"THIS IS NOT PROLIFIC PL2303. PLEASE CONTACT YOUR SUPPLIER.\", code 10): use "
+                  "an adapter with a genuine chip, or install the older Prolific driver that "
+                  "accepts it.",
+                  "tervalink-frames: note: A wch.cn USB-SERIAL CH340 (1a86:7523) is on COM3, but "
+                  "its driver 3.8.2023.2 cannot set up the port of many CH340 chips: roll the "
+                  "driver back to 3.7 or 3.5 (Device Manager, the port's Driver tab, Roll Back "
+                  "Driver)."}));
 }
 
 TEST(Ports, ThisMachineListsPortsThatConnectOpens)
@@ -54,10 +97,10 @@ TEST(Ports, ThisMachineListsPortsThatConnectOpens)
     ASSERT_EQ(run_frames_tool(std::vector<std::string>{"ports"}, in, out, err), 0) << err.str();
     for (const std::string& line : test::lines_of(out.str())) {
         std::vector<std::string> fields;
-        std::istringstream split(line);
+        std::istringstream split(line + '\t'); // keeps an empty last column
         for (std::string field; std::getline(split, field, '\t');)
             fields.push_back(field);
-        ASSERT_EQ(fields.size(), 3u) << line;
+        ASSERT_EQ(fields.size(), 4u) << line;
         EXPECT_EQ(port_address(port_number_from_text(fields[0])).device_path, fields[1]) << line;
         EXPECT_NE(fields[2], "") << line;
     }

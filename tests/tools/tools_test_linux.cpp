@@ -13,8 +13,10 @@
 #include "held_clock.h"
 #include "monitor.h"
 #include "logind_inhibitors.h"
+#include "ports.h"
 #include "pseudo_terminal.h"
 #include "serial_line.h"
+#include "system_device_inventory.h"
 #include "text_lines.h"
 #include "tools_test_support.h"
 #include "transmitter.h"
@@ -201,6 +203,21 @@ TEST(Monitor, DecodesALiveUpdateUntilCtrlC)
         EXPECT_EQ(match[3].str(), fields[i] + ": position 130, NID 1, FREQ 11778, SYMB 27500, "
                                               "POL V; checksum ok, end marker ok");
     }
+}
+
+// Run by CTest under umockdev on usb_trees/cdc_acm_with_tty.umockdev, with ModemManager
+// present; the same port marked ID_MM_DEVICE_IGNORE above it is left alone.
+TEST(PortsOnUsbTree, ModemManagerProbesAnAcmPort)
+{
+    SystemDeviceInventory inventory([] { return true; });
+    std::ostringstream out, err;
+    EXPECT_EQ(run_ports(inventory, out, err), 0);
+    EXPECT_EQ(out.str(), "COM 200\t/dev/ttyACM0\tArduino SA Uno R3 (CDC ACM)\tUSB 2341:0043 serial "
+                         "75833353035351F0D0F1 at 1-4\n");
+    EXPECT_EQ(err.str(), "tervalink-frames: note: An Arduino SA Uno R3 (CDC ACM) (2341:0043) is on "
+                         "COM 200 (/dev/ttyACM0), but ModemManager probes a new ttyACM port for "
+                         "several seconds: wait a few seconds after plugging it in, or mark it "
+                         "ID_MM_DEVICE_IGNORE in a udev rule.\n");
 }
 
 } // namespace

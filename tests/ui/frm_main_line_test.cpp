@@ -69,7 +69,7 @@ private slots:
         expect_connected(ui, false);
         QVERIFY(ui.device_free());
         ui.perform(ui.connect_steps());
-        ui.inventory.names = {"USB Serial (COM3)"};
+        ui.inventory.list_names({"USB Serial (COM3)"});
         ui.perform({"cmdScan"});
         QCOMPARE(ui.texts({"cboPort"}), QStringList{"COM 3"});
         expect_connected(ui, true);
@@ -78,6 +78,32 @@ private slots:
         QVERIFY(ui.device_free());
         QCOMPARE(boxes.texts.mid(1), QStringList{"Select a satellite to update"});
         QVERIFY(ui.far_end.bytes().empty());
+    }
+
+    // An adapter that is plugged in without a usable port: Scan Ports names it in the port box's
+    // tooltip (and shows no message), and a failed CONNECT adds why. Through the shared fake
+    // inventory; the udev code behind it is tested on mocked device trees by the tool's tests.
+    void failed_connect_names_the_adapter_without_a_port()
+    {
+        MessageBoxCloser boxes;
+        WindowFixture ui;
+        AdapterFacts claimed;
+        claimed.name = "QinHeng Electronics CH340 serial converter";
+        claimed.usb_id = "1a86:7523";
+        claimed.claimed_by_brltty = true;
+        ui.inventory.plugged_in = {claimed};
+        const QString reason =
+            "A QinHeng Electronics CH340 serial converter (1a86:7523) is plugged in, but brltty has "
+            "claimed it: remove brltty (sudo apt remove brltty) or disable its rule for this "
+            "adapter, then plug it in again.";
+        QCOMPARE(ui.find<QComboBox>("cboPort")->toolTip(), QString());
+        ui.perform({"cmdScan"});
+        QCOMPARE(ui.find<QComboBox>("cboPort")->toolTip(), reason);
+        ui.perform({"cboPort=COM 251", "CmdConnect"});
+        QCOMPARE(boxes.texts,
+                 QStringList{QString::fromStdString(ui.far_end.unmapped_port_failure()) + ". " +
+                             reason});
+        expect_connected(ui, false);
     }
 
     // During the AUTO SYMBOL update: the status, the busy cursor, the blinking lamp, the machine

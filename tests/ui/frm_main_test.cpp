@@ -143,10 +143,10 @@ private slots:
         auto* ports = ui.find<QComboBox>("cboPort");
         QCOMPARE(ports->count(), 0);
         ui.inventory.failure.reset();
-        ui.inventory.names = {"USB Serial (COM5)"};
+        ui.inventory.list_names({"USB Serial (COM5)"});
         ui.perform({"cmdScan"});
         QCOMPARE(ports->currentText(), QStringLiteral("COM 5"));
-        ui.inventory.names.clear();
+        ui.inventory.listed.clear();
         ui.perform({"cmdScan"});
         QCOMPARE(ports->count(), 0);
         QCOMPARE(ports->currentText(), QString());

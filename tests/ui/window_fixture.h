@@ -3,6 +3,7 @@
 #include <QtWidgets>
 #include <QTest>
 
+#include "fake_inventory.h"
 #include "fake_sleep_guard.h"
 #include "frm_main.h"
 #include "held_clock.h"
@@ -14,21 +15,6 @@ namespace tervalink::test {
 // HOTBIRD TP2 of the worked example, typed in: 45 frames.
 inline const QStringList hotbird_tp2_steps{"opSat_3",          "chTp_16",         "txtNID_16=1",
                                            "txtFreq_16=11778", "txtSym_16=27500", "txtPol_16=V"};
-
-// Devices as a platform inventory gives them, by display name; or a failure when asked.
-struct FakeInventory : DeviceInventory {
-    std::vector<InventoryDevice> devices() override
-    {
-        if (failure)
-            throw std::runtime_error(*failure);
-        std::vector<InventoryDevice> listed;
-        for (const std::string& name : names)
-            listed.push_back({name, "/dev/ttyTEST", "test adapter"});
-        return listed;
-    }
-    std::vector<std::string> names;
-    std::optional<std::string> failure;
-};
 
 // Closes every modal message box as soon as it is up, whatever its buttons, so that no test
 // waits for a user; records its text, and the title, icon and buttons of the last one. Polls
@@ -61,7 +47,7 @@ struct WindowFixture {
                            TransmissionClock* transmission_clock = nullptr, bool shown = true,
                            SleepGuard* sleep_guard = nullptr)
     {
-        inventory.names = std::move(device_names);
+        inventory.list_names(device_names);
         inventory.failure = std::move(inventory_failure);
         window = std::make_unique<frmMain>(FrmMainDependencies{
             inventory, transmission_clock ? transmission_clock : &clock,
