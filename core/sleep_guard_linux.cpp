@@ -33,7 +33,7 @@ struct BusCall {
         sd_bus_flush_close_unref(bus);
     }
     sd_bus* bus = nullptr;
-    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_error error{nullptr, nullptr, 0}; // SD_BUS_ERROR_NULL, without its C compound literal
     sd_bus_message* reply = nullptr;
 };
 
