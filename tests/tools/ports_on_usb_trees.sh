@@ -33,6 +33,9 @@ check ftdi_with_tty \
     "COM 100${tab}/dev/ttyUSB0${tab}Future Technology Devices International, Ltd FT232 Serial (UART) IC${tab}USB 0403:6001 serial A50285BI at 1-1.2" ""
 check ch340_claimed_by_brltty "" \
     "$note A QinHeng Electronics CH340 serial converter (1a86:7523) is plugged in, but brltty has claimed it: remove brltty (sudo apt remove brltty) or disable its rule for this adapter, then plug it in again."
+# brltty 6.4's rule may name no braille driver and only have systemd start its service.
+check ch340_wanted_by_brltty_service "" \
+    "$note A QinHeng Electronics CH340 serial converter (1a86:7523) is plugged in, but brltty has claimed it: remove brltty (sudo apt remove brltty) or disable its rule for this adapter, then plug it in again."
 check cp2102_without_tty "" \
     "$note A Silicon Labs CP210x UART Bridge (10c4:ea60) is plugged in, but its driver cp210x made no serial port for it: unplug it and plug it in again, and if that does not help, read the kernel's messages (sudo dmesg) for the driver's failure."
 # tools_tests checks ModemManager's note with a ModemManager injected; a machine that has one
