@@ -11,7 +11,6 @@
 #include "frame_decoder.h"
 #include "port_argument.h"
 #include "serial_line.h"
-#include "system_device_inventory.h"
 
 namespace tervalink::frames_tool {
 namespace {
@@ -81,8 +80,7 @@ int run_monitor(const std::string& port_text, std::ostream& out, std::ostream& e
     try {
         line.open_path(port->device_path, port->label);
     } catch (const Failure& failure) {
-        SystemDeviceInventory inventory;
-        err << with_adapter_reasons(failure.what(), surveyed_adapters(inventory)) << '\n';
+        err << with_this_machines_adapter_reasons(failure.what()) << '\n';
         return exit_failure;
     }
     err << "Listening on " << port->label << " at 57600 baud, 8 data bits, no parity, one stop "

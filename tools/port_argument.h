@@ -10,4 +10,8 @@ namespace tervalink::frames_tool {
 // Throws UsageError for a text that is neither, Failure for a number that names no port.
 PortAddress resolve_port(const std::string& text);
 
+// A port that would not open, with what this machine's adapters say about it: one plugged in
+// without a usable port often explains the failure.
+std::string with_this_machines_adapter_reasons(const std::string& failure);
+
 } // namespace tervalink::frames_tool

@@ -11,7 +11,6 @@
 #include "port_argument.h"
 #include "send_batch.h"
 #include "send_line.h"
-#include "system_device_inventory.h"
 #include "table_setup.h"
 
 namespace tervalink::frames_tool {
@@ -45,10 +44,8 @@ bool open_all(std::vector<std::unique_ptr<SendLine>>& lines, std::ostream& err)
             std::string text = std::string(failure.what()) + "; nothing was sent";
             // A port that names no device is the text's fault; one that does not open may be
             // explained by an adapter without a usable port.
-            if (port) {
-                SystemDeviceInventory inventory;
-                text = with_adapter_reasons(text, surveyed_adapters(inventory));
-            }
+            if (port)
+                text = with_this_machines_adapter_reasons(text);
             err << text << '\n';
             for (auto& opened : lines)
                 opened->serial().close();

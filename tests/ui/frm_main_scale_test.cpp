@@ -55,15 +55,7 @@ QStringList clipped_or_unevenly_sized(const WindowFixture& ui, double factor)
         if (name.isEmpty() || name.startsWith("qt_"))
             continue;
         const double points = name.startsWith("txtPos") ? 9.75 : 8.25;
-        int room = control->width() - (control->inherits("QPushButton") ? 8 : 0);
-        QStyleOptionButton option;
-        option.initFrom(control);
-        if (control->inherits("QRadioButton") || control->inherits("QCheckBox"))
-            room = control->style()
-                       ->subElementRect(control->inherits("QRadioButton")
-                                            ? QStyle::SE_RadioButtonContents
-                                            : QStyle::SE_CheckBoxContents, &option, control)
-                       .width();
+        const int room = caption_room(control);
         const bool caption = control->inherits("QAbstractButton") || control->inherits("QLabel");
         const QString text = control->property("text").toString();
         if ((caption && QFontMetrics(control->font()).horizontalAdvance(text) > room) ||

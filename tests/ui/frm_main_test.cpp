@@ -100,19 +100,9 @@ private slots:
             QCOMPARE(control->font().pointSizeF(), name.startsWith("txtPos") ? 9.75 : 8.25);
             // Each caption fits: beside the indicator of an option or tick, on a label, within a
             // button's frame.
-            const bool radio = control->inherits("QRadioButton");
-            int room = control->width() - (control->inherits("QPushButton") ? 8 : 0);
-            if (radio || control->inherits("QCheckBox")) {
-                QStyleOptionButton option;
-                option.initFrom(control);
-                room = control->style()
-                           ->subElementRect(radio ? QStyle::SE_RadioButtonContents
-                                                  : QStyle::SE_CheckBoxContents, &option, control)
-                           .width();
-            }
             if (control->inherits("QAbstractButton") || control->inherits("QLabel"))
                 QVERIFY2(QFontMetrics(control->font()).horizontalAdvance(ui.texts({name})[0]) <=
-                             room, qPrintable(name));
+                             caption_room(control), qPrintable(name));
         }
         // Every control of the design, each under its own name.
         QCOMPARE(marked(ui, [](QWidget* w) { return !w->objectName().startsWith("qt_"); }).size(),

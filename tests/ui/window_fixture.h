@@ -118,4 +118,19 @@ struct WindowFixture {
     std::unique_ptr<frmMain> window;
 };
 
+// The width a control leaves its caption: beside the indicator of an option or tick, within a
+// button's frame (4 pixels a side), or the whole label.
+inline int caption_room(const QWidget* control)
+{
+    const bool radio = control->inherits("QRadioButton");
+    if (!radio && !control->inherits("QCheckBox"))
+        return control->width() - (control->inherits("QPushButton") ? 8 : 0);
+    QStyleOptionButton option;
+    option.initFrom(control);
+    return control->style()
+        ->subElementRect(radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents,
+                         &option, control)
+        .width();
+}
+
 } // namespace tervalink::test
