@@ -122,7 +122,8 @@ TEST(CommandLine, FileNamesInAnyScript)
 
 // The one send at the machine's own clock: an AUTO SYMBOL update through a pseudo-terminal, as a
 // technician runs it with its output going to a file. Its frames log gives the write times: no
-// pause may be short, and none more than 40 ms long, a bound a loaded CI machine holds.
+// pause may be short, and none more than 100 ms long, a bound a loaded CI machine holds, under
+// Wine too.
 TEST(Send, AutoSymbolThroughAPseudoTerminalAtTheRealClock)
 {
     test::FarEnd far_end;
@@ -151,7 +152,7 @@ TEST(Send, AutoSymbolThroughAPseudoTerminalAtTheRealClock)
     for (std::size_t i = 1; i < logged.size(); ++i) {
         const double pause_ms = std::stod(logged[i]) - std::stod(logged[i - 1]);
         EXPECT_GE(pause_ms, ticks[i - 1] * 10.0) << logged[i];
-        EXPECT_LE(pause_ms, ticks[i - 1] * 10.0 + 40.0) << logged[i];
+        EXPECT_LE(pause_ms, ticks[i - 1] * 10.0 + 100.0) << logged[i];
     }
 }
 
