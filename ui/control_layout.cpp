@@ -10,6 +10,7 @@
 #include <QString>
 
 #include "caption_font.h"
+#include "captions.h"
 #include "controls.h"
 #include "design_frame.h"
 #include "design_layout.h"
@@ -25,7 +26,6 @@ namespace {
 constexpr double design_points = caption_design_points;
 constexpr double position_points = 9.75;
 const QString blank_group_caption(36, QLatin1Char(' '));
-const QString column_header = QStringLiteral("  NID      FREQ    SYMB     POL");
 const QColor caption_red(255, 0, 0);
 
 struct Cell {
@@ -95,32 +95,32 @@ QComboBox* drop_down(DesignLayout& design, QWidget* parent, const char* name, Tw
 
 void build_system_group(DesignLayout& design, QWidget* window, Controls& c)
 {
-    auto* system = place(design, new DesignFrame(QStringLiteral("SYSTEM"), window),
+    auto* system = place(design, new DesignFrame(QString::fromLatin1(caption::system_group), window),
                          QStringLiteral("Frame1"), TwipsRect{120, 120, 9495, 1695});
     system->setFont(design_font(design_points, true));
     system->set_caption_colour(caption_red);
     c.Frame1 = system;
     c.cboPort = drop_down(design, c.Frame1, "cboPort", TwipsRect{840, 360, 1215, 315});
     c.cboBurd = drop_down(design, c.Frame1, "cboBurd", TwipsRect{2160, 360, 1215, 315});
-    c.cboBurd->addItems({QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
-                         QStringLiteral("57600")});
-    c.cmdScan = button(design, c.Frame1, "cmdScan", "Scan Ports", TwipsRect{3600, 240, 1095, 500});
-    c.cmdOpenSave = button(design, c.Frame1, "cmdOpenSave", "Open a Data File ...",
+    for (const char* rate : caption::baud_rates)
+        c.cboBurd->addItem(QString::fromLatin1(rate));
+    c.cmdScan = button(design, c.Frame1, "cmdScan", caption::scan_ports, TwipsRect{3600, 240, 1095, 500});
+    c.cmdOpenSave = button(design, c.Frame1, "cmdOpenSave", caption::open_data_file,
                            TwipsRect{4800, 240, 1695, 500});
     c.CmdConnect =
-        button(design, c.Frame1, "CmdConnect", "CONNECT", TwipsRect{6720, 240, 1335, 500});
+        button(design, c.Frame1, "CmdConnect", caption::connect, TwipsRect{6720, 240, 1335, 500});
     c.pBar = place(design, new QProgressBar(c.Frame1), QStringLiteral("pBar"),
                    TwipsRect{840, 960, 8535, 375});
     c.pBar->setRange(0, 100);
     c.pBar->setValue(0);
     c.pBar->setTextVisible(false);
-    c.Label2 = place(design, new QLabel(QStringLiteral("Status :"), c.Frame1),
+    c.Label2 = place(design, new QLabel(QString::fromLatin1(caption::status), c.Frame1),
                      QStringLiteral("Label2"), TwipsRect{240, 1320, 615, 255});
     c.lblSystem = place(design, new QLabel(c.Frame1), QStringLiteral("lblSystem"),
                         TwipsRect{840, 1320, 8295, 255});
 
     // UPDATE and the lamp stand on the window, drawn over the SYSTEM group.
-    c.cmdSend = button(design, window, "cmdSend", "UPDATE", TwipsRect{8280, 360, 1215, 500});
+    c.cmdSend = button(design, window, "cmdSend", caption::update, TwipsRect{8280, 360, 1215, 500});
     c.cmdSend->setEnabled(false);
     c.pic = place(design, new Lamp(window), QStringLiteral("pic"), TwipsRect{360, 1080, 500, 245});
 }
@@ -143,12 +143,12 @@ void build_tp_row(DesignLayout& design, QGroupBox* group, Controls& c, int slot,
 
 void build_slot_contents(DesignLayout& design, QGroupBox* group, Controls& c, int slot)
 {
-    auto* position_label = place(design, new QLabel(QStringLiteral("POSITION"), group),
+    auto* position_label = place(design, new QLabel(QString::fromLatin1(caption::position), group),
                                  indexed("Label1", 2 * slot), TwipsRect{240, 480, 855, 255});
     position_label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     c.txtPos[slot] = text_box(design, group, indexed("txtPos", slot), TwipsRect{240, 840, 855, 360},
                               Field::position, Qt::AlignHCenter, position_points);
-    place(design, new QLabel(column_header, group), indexed("Label1", 2 * slot + 1),
+    place(design, new QLabel(QString::fromLatin1(caption::tp_columns), group), indexed("Label1", 2 * slot + 1),
           TwipsRect{2160, 240, 2415, 255});
     for (int row = 0; row < rows_per_slot; ++row)
         build_tp_row(design, group, c, slot, row);
@@ -219,7 +219,7 @@ void build_hidden_controls(DesignLayout& design, QWidget* window, Controls& c)
                     TwipsRect{120, 7800, 10215, 2595});
     c.List2->hide();
     c.cmdCheck =
-        button(design, window, "cmdCheck", "CHECK DATA", TwipsRect{10800, 7800, 8295, 2655});
+        button(design, window, "cmdCheck", caption::check_data, TwipsRect{10800, 7800, 8295, 2655});
     c.cmdCheck->hide();
 }
 

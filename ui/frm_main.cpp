@@ -7,15 +7,14 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "captions.h"
+#include "design_scale.h"
 #include "message_box.h"
 #include "qt_text.h"
-#include "design_scale.h"
 
 namespace tervalink {
 
 namespace {
-constexpr int baud_57600_entry = 3;
-constexpr int full_progress = 100;
 constexpr TwipsRect design_client_area{0, 0, 19320, 7725};
 constexpr double design_points = caption_design_points;
 } // namespace
@@ -54,11 +53,12 @@ frmMain::frmMain(FrmMainDependencies dependencies, QWidget* parent)
 
 frmMain::~frmMain() = default;
 
-// The message tables and repeat_count are fixed tables of the core, in place before any handler
-// can run, and the transmission keeps its own clock; the steps that remain keep their order.
+// The start-up values the window's design does not hold: the line's baud rate in the baud box,
+// the ports discovery finds, and a full progress bar. The message tables and the repetition count
+// are constants of the core, and each update keeps its own clock, so nothing else is set here.
 void frmMain::Form_Load()
 {
-    controls_.cboBurd->setCurrentIndex(baud_57600_entry);
+    controls_.cboBurd->setCurrentIndex(caption::line_baud_entry);
     empty_port_list();
     try {
         fill_port_list(scan_ports(inventory_, port_names_));
@@ -66,7 +66,7 @@ void frmMain::Form_Load()
         // Shown once the window is up, so the user can still pick or type a port.
         startup_failure_ = QString::fromUtf8(failure.what());
     }
-    controls_.pBar->setValue(full_progress);
+    controls_.pBar->setValue(controls_.pBar->maximum());
 }
 
 void frmMain::showEvent(QShowEvent* event)
@@ -90,7 +90,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     if (updater_.running()) {
         // Stop sending now: the update goes down its error path, silently.
         update_view_.suppress_messages();
-        updater_.stop("The update was stopped because the window was closed");
+        updater_.stop(caption::stopped_by_closing);
     }
     if (line_.is_open())
         line_.close();

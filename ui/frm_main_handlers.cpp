@@ -8,15 +8,11 @@
 #include "device_naming.h"
 #include "file_name.h"
 #include "frm_main.h"
+#include "line_controls.h"
 #include "message_box.h"
 #include "qt_text.h"
 
 namespace tervalink {
-
-namespace {
-const QString connect_caption = QStringLiteral("CONNECT");
-const QString disconnect_caption = QStringLiteral("DISCONNECT");
-} // namespace
 
 void frmMain::wire_handlers()
 {
@@ -73,7 +69,7 @@ void frmMain::cmdOpenSave_Click()
 
 void frmMain::CmdConnect_Click()
 {
-    const bool connecting = controls_.CmdConnect->text() == connect_caption;
+    const bool connecting = !line_.is_open();
     // The sender lets go of the line before it closes; the update then fails as a write on the
     // closed port would.
     if (!connecting && updater_.running())
@@ -94,8 +90,7 @@ void frmMain::CmdConnect_Click()
         // An adapter that is plugged in but has no usable port often explains why.
         failure = with_adapter_reasons(error.what(), surveyed_adapters(inventory_));
     }
-    controls_.CmdConnect->setText(line_.is_open() ? disconnect_caption : connect_caption);
-    controls_.cmdSend->setEnabled(line_.is_open());
+    show_line_state(controls_, line_);
     if (failure) {
         update_view_.set_busy(false);
         show_message_box(this, to_qstring(*failure));

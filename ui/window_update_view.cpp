@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "lamp.h"
+#include "line_controls.h"
 #include "message_box.h"
 #include "qt_text.h"
 #include "serial_line.h"
@@ -54,8 +55,7 @@ void WindowUpdateView::disconnect_after_error()
 {
     if (line_.is_open())
         line_.close();
-    controls_.CmdConnect->setText(QStringLiteral("CONNECT"));
-    controls_.cmdSend->setEnabled(false);
+    show_line_state(controls_, line_);
 }
 
 } // namespace tervalink
