@@ -85,17 +85,26 @@ TEST(Ports, NotesEachAdapterWithoutAUsablePort)
                   "Driver)."}));
 }
 
-TEST(Ports, ThisMachineListsPortsThatConnectOpens)
+TEST(Ports, TakesNoArguments)
 {
     std::istringstream in;
     std::ostringstream refused, usage;
     EXPECT_EQ(run_frames_tool(std::vector<std::string>{"ports", "now"}, in, refused, usage), 2);
     EXPECT_EQ(test::lines_of(usage.str()).at(0), "tervalink-frames: ports takes no arguments");
+}
 
-    // Whatever ports this machine has: each line's "COM n" must open the device listed with it.
+// The system's own discovery: each line's "COM n" must open the device listed with it. On Linux
+// this runs on a mocked tree of two adapters (added in CMake); under Wine on its COM1, when the
+// machine under it has a serial port.
+TEST(Ports, EachListedNumberOpensItsDevice)
+{
+    std::istringstream in;
     std::ostringstream out, err;
     ASSERT_EQ(run_frames_tool(std::vector<std::string>{"ports"}, in, out, err), 0) << err.str();
-    for (const std::string& line : test::lines_of(out.str())) {
+    const std::vector<std::string> lines = test::lines_of(out.str());
+    if (lines.empty())
+        GTEST_SKIP() << "this machine lists no serial port";
+    for (const std::string& line : lines) {
         std::vector<std::string> fields;
         std::istringstream split(line + '\t'); // keeps an empty last column
         for (std::string field; std::getline(split, field, '\t');)
