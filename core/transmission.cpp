@@ -66,7 +66,7 @@ std::int64_t total_ticks(const Transmission& transmission)
 StepPosition step_position(const Transmission& transmission, std::size_t index)
 {
     const auto per_repetition = static_cast<std::size_t>(transmission.frames_per_repetition);
-    const std::size_t per_part = per_repetition * static_cast<std::size_t>(transmission.repetitions);
+    const auto per_part = per_repetition * static_cast<std::size_t>(transmission.repetitions);
     return {index / per_part, static_cast<int>(index % per_part / per_repetition) + 1};
 }
 
