@@ -159,10 +159,10 @@ ChildRun time_import(const std::string& path)
 {
     const bool report = import_runs++ == 0;
     return run_child([&] {
-        tervalink::ImportBuffers buffers;
+        tervalink::DataFileReader reader;
         tervalink::SatelliteTable table;
         try {
-            tervalink::import_data_file(path, buffers, table);
+            tervalink::import_data_file(path, reader, table);
         } catch (const tervalink::Failure& failure) {
             std::printf("  import failed: %s\n", failure.what());
             std::fflush(stdout);
@@ -170,7 +170,7 @@ ChildRun time_import(const std::string& path)
         }
         if (report) {
             std::printf("  imported: %d TP lines, auto rate 0 = \"%s\"\n",
-                        buffers.file_line_count, table.auto_rate(0).c_str());
+                        reader.buffers().file_line_count, table.auto_rate(0).c_str());
             std::fflush(stdout);
         }
         _exit(0);

@@ -58,7 +58,7 @@ SatelliteTable one_row_table()
     table.set_text(Field::freq, index, "11778");
     table.set_text(Field::symb, index, "27500");
     table.set_text(Field::pol, index, "V");
-    table.set_ticked(index, true);
+    table.tick(index, true);
     return table;
 }
 
@@ -96,9 +96,7 @@ void one_row_update(bool raise)
     line.open_path(far_end.device_path());
     TimedLine timed(line);
     const SatelliteTable table = one_row_table();
-    UpdateImage image;
-    SilentUpdateView silent;
-    const Transmission plan = prepare_update(table, image, silent).transmission;
+    const Transmission plan = std::get<Transmission>(prepare_update(table));
     MonotonicClock clock;
     const double cpu_before = cpu_seconds();
     Sender sender;

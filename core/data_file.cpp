@@ -1,47 +1,14 @@
 #include "data_file.h"
 
-#include "data_file_reader.h"
-#include "data_file_source.h"
-#include "failure.h"
 #include "polarisation.h"
 #include "satellite_table.h"
 
-#include <memory>
-
 namespace tervalink {
-namespace {
 
-// Large enough that the system calls cost nothing beside the splitting, small enough to keep
-// the import's memory flat.
-constexpr std::size_t read_chunk_size = 256 * 1024;
-
-// A read error ends the import like a failing line: the buffers keep every field cut so far.
-std::size_t read_next(DataFileSource& source, DataFileReader& reader, char* chunk)
+void import_data_file(const std::string& path, DataFileReader& reader, SatelliteTable& table)
 {
-    try {
-        return source.read(chunk, read_chunk_size, reader.line_number());
-    } catch (const Failure&) {
-        reader.store_pending_fields();
-        throw;
-    }
-}
-
-void read_data_file(const std::string& path, ImportBuffers& buffers)
-{
-    DataFileSource source(path);
-    DataFileReader reader(path, buffers);
-    const auto chunk = std::make_unique_for_overwrite<char[]>(read_chunk_size);
-    while (const auto count = read_next(source, reader, chunk.get()))
-        reader.feed({chunk.get(), count});
-    reader.finish();
-}
-
-} // namespace
-
-void import_data_file(const std::string& path, ImportBuffers& buffers, SatelliteTable& table)
-{
-    read_data_file(path, buffers);
-    apply_import(buffers, table);
+    reader.read(path);
+    apply_import(reader.buffers(), table);
 }
 
 void apply_import(const ImportBuffers& buffers, SatelliteTable& table)

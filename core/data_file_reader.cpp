@@ -1,12 +1,14 @@
 #include "data_file_reader.h"
 
 #include "data_file_scan.h"
+#include "data_file_source.h"
 #include "failure.h"
 #include "text.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 namespace tervalink {
@@ -18,16 +20,43 @@ std::string_view as_text(const std::array<char, N>& bytes, std::size_t size)
     return {bytes.data(), size};
 }
 
+// Large enough that the system calls cost nothing beside the splitting, small enough to keep
+// the import's memory flat.
+constexpr std::size_t read_chunk_size = 256 * 1024;
+
 // The fast path takes a line whose break lies within 64 bytes, and copies fields 8 bytes at a
 // time; it needs this many readable bytes.
 constexpr std::ptrdiff_t whole_line_window = 64 + 8;
 
 } // namespace
 
-DataFileReader::DataFileReader(std::string file_name, ImportBuffers& buffers)
-    : file_name_(std::move(file_name)), buffers_(buffers)
+void DataFileReader::read(const std::string& path)
 {
+    DataFileSource source(path);
+    start(path);
+    const auto chunk = std::make_unique_for_overwrite<char[]>(read_chunk_size);
+    for (;;) {
+        std::size_t count = 0;
+        try {
+            count = source.read(chunk.get(), read_chunk_size, line_number_);
+        } catch (const Failure&) {
+            store_auto_fields();
+            throw;
+        }
+        if (count == 0)
+            break;
+        feed({chunk.get(), count});
+    }
+    finish();
+}
+
+void DataFileReader::start(std::string file_name)
+{
+    file_name_ = std::move(file_name);
     buffers_.file_line_count = 0;
+    line_number_ = 1;
+    after_cr_ = false;
+    auto_fields_stored_ = 0;
     start_line();
 }
 

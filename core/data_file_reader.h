@@ -1,7 +1,7 @@
 #pragma once
 
-#include "data_file.h"
 #include "field_limits.h"
+#include "import_buffers.h"
 #include "polarisation.h"
 
 #include <array>
@@ -9,12 +9,12 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tervalink {
 
-inline constexpr int tp_line_count = 39;
-inline constexpr int tp_field_count = 6;
-inline constexpr int auto_field_count = 10;
+inline constexpr int tp_line_count = tp_row_count; // one TP line per TP row
+inline constexpr int auto_field_count = auto_rate_count;
 
 // How many bytes of each field the reader keeps: what the table's length limits let through
 // (one byte is one character in a data file), and of the flag only its one character. Field 1 of
@@ -28,23 +28,28 @@ inline constexpr std::array<std::size_t, tp_field_count> tp_field_keep{
     polarisation_flag_length};
 inline constexpr std::size_t auto_field_keep = field_limit(Field::auto_rate);
 
-// Splits data file bytes into lines and fields while they arrive, in pieces of any size, and
-// stores the fields into the import buffers. Memory stays the same however long a line or the
-// file is. Lines 1 to 39 are TP lines, every later line an auto line; CR, LF and CR LF each end a
-// line. Throws Failure naming the file and line when a line lacks a comma.
+// The import buffers, and the only writer of them: splits data file bytes into lines and fields
+// while they arrive, in pieces of any size, and stores the fields into the buffers. Memory stays
+// the same however long a line or the file is. Lines 1 to 39 are TP lines, every later line an
+// auto line; CR, LF and CR LF each end a line. Throws Failure naming the file and line when a line
+// lacks a comma.
 class DataFileReader {
 public:
-    // Starts a new read: sets file_line_count to 0. `file_name` is used in failure descriptions.
-    DataFileReader(std::string file_name, ImportBuffers& buffers);
+    // The buffers as an earlier import left them: empty texts before the first.
+    explicit DataFileReader(ImportBuffers buffers = {}) : buffers_(std::move(buffers)) {}
 
+    // Opens the file, then reads it whole; a read error ends it as a failing line does, the
+    // buffers keeping every field cut so far.
+    void read(const std::string& path);
+
+    // A read of bytes that arrive in pieces: start, then every piece, then finish. Starting sets
+    // file_line_count to 0; `file_name` is used in failure descriptions.
+    void start(std::string file_name);
     void feed(std::string_view bytes);
     // The end of the file ends the last line, unless the file ended with a line break.
     void finish();
-    // When reading stops for another reason: the buffers then show every field cut so far.
-    // finish() and a failing line do this themselves.
-    void store_pending_fields() { store_auto_fields(); }
 
-    std::uint64_t line_number() const { return line_number_; }
+    const ImportBuffers& buffers() const { return buffers_; }
 
 private:
     static constexpr std::size_t field_bytes_capacity = 8;
@@ -70,8 +75,8 @@ private:
     int commas_needed() const { return tp_line_ ? tp_field_count - 1 : auto_field_count - 1; }
     std::size_t keep_limit(int field) const;
 
+    ImportBuffers buffers_;
     std::string file_name_;
-    ImportBuffers& buffers_;
     std::uint64_t line_number_ = 1;
     bool tp_line_ = true;
     bool line_has_bytes_ = false;

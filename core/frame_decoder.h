@@ -6,16 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace tervalink {
+#include "frame_kind.h"
 
-enum class FrameKind {
-    tp,             // "#S", 15 bytes, slot and row in bytes 2 and 3
-    tagged_tp,      // "#S" with the tag pair in bytes 2 and 3
-    autosym,        // "#B", 24 bytes, ten rates
-    tagged_autosym, // "#B" with the tag pair in place of rate 0
-    untyped,        // a start marker at the very end of the stream, its type byte never came
-    stray,          // bytes outside any frame
-};
+namespace tervalink {
 
 struct DecodedFrame {
     FrameKind kind = FrameKind::stray;

@@ -114,23 +114,4 @@ AutosymPacket make_tagged_autosym_packet(const AutosymPacket& packet) { return t
 
 bool autosym_packet_clashes(const AutosymPacket& packet) { return clashes(packet); }
 
-void make_update_packets(const SatelliteTable& table, int choice, UpdateImage& image)
-{
-    if (choice == auto_symbol_choice) {
-        AutosymTexts rates;
-        for (int k = 0; k < auto_rate_count; ++k)
-            rates[static_cast<std::size_t>(k)] = table.auto_rate(k);
-        image.autosym_packet = encode_autosym_packet(rates);
-        image.tagged_autosym_packet = make_tagged_autosym_packet(image.autosym_packet);
-        return;
-    }
-    for (int r = 0; r < rows_per_slot; ++r) {
-        const int i = row_index(choice, r);
-        if (table.ticked(i))
-            image.tp_packets[static_cast<std::size_t>(r)] =
-                encode_tp_packet(choice, r, table.position(choice), table.nid(i), table.freq(i),
-                                 table.symb(i), table.pol(i));
-    }
-}
-
 } // namespace tervalink

@@ -6,14 +6,13 @@
 #include <string_view>
 
 #include "frame_layout.h"
+#include "satellite_table.h"
 
 namespace tervalink {
 
-class SatelliteTable;
-
 using TpPacket = std::array<std::uint8_t, tp_length>;
 using AutosymPacket = std::array<std::uint8_t, autosym_length>;
-using AutosymTexts = std::array<std::string_view, 10>;
+using AutosymTexts = std::array<std::string_view, auto_rate_count>;
 
 // The numeric value of the text rounded half to even, low byte first. A value outside 0..65535
 // throws Failure naming the field: "NID of ASTRA 3 TP2: 70000 does not fit 0..65535".
@@ -34,17 +33,5 @@ int make_tp_packet(const SatelliteTable& table, int slot, int row);
 AutosymPacket encode_autosym_packet(const AutosymTexts& rates);
 AutosymPacket make_tagged_autosym_packet(const AutosymPacket& packet);
 bool autosym_packet_clashes(const AutosymPacket& packet);
-
-// The update image: what an update sends, built once before the first frame.
-struct UpdateImage {
-    std::array<TpPacket, 3> tp_packets{};
-    TpPacket tagged_tp_packet{};
-    AutosymPacket autosym_packet{};
-    AutosymPacket tagged_autosym_packet{};
-};
-
-// Encodes the ticked rows of slot `choice` into tp_packets (other entries keep what they held), or
-// for AUTO SYMBOL the auto symbol-rate packet and its tagged copy. Throws Failure on overflow.
-void make_update_packets(const SatelliteTable& table, int choice, UpdateImage& image);
 
 } // namespace tervalink

@@ -88,9 +88,12 @@ bool SatelliteTable::ticked(int index) const
     return checked(ticked_, index, "TP row");
 }
 
-void SatelliteTable::set_ticked(int index, bool ticked)
+void SatelliteTable::tick(int index, bool ticked)
 {
-    checked(ticked_, index, "TP row") = ticked;
+    bool& box = checked(ticked_, index, "TP row");
+    box = ticked;
+    if (!option_set(slot_of(index)))
+        box = false;
 }
 
 bool SatelliteTable::option_set(int choice) const
@@ -104,11 +107,6 @@ void SatelliteTable::set_option(int choice)
     option_set_.fill(false);
     checked(option_set_, choice, "choice") = true;
     select_choice(choice);
-}
-
-void SatelliteTable::clear_option(int choice)
-{
-    checked(option_set_, choice, "choice") = false;
 }
 
 int SatelliteTable::selected_choice() const
@@ -147,13 +145,6 @@ void SatelliteTable::select_choice(int choice)
         for (int r = 0; r < rows_per_slot; ++r)
             checked(caption_emphasis_, row_index(choice, r), "TP row") = true;
     checked(option_emphasis_, choice, "choice") = true;
-}
-
-void SatelliteTable::tick_changed(int index)
-{
-    bool& tick = checked(ticked_, index, "TP row");
-    if (!option_set(slot_of(index)))
-        tick = false;
 }
 
 void SatelliteTable::clear_selection()

@@ -44,12 +44,13 @@ public:
     const std::string& auto_rate(int k) const { return text(Field::auto_rate, k); }
 
     bool ticked(int index) const;
-    void set_ticked(int index, bool ticked); // a plain write: runs no selection rule
+    // A click on the row's check box: the tick is set, and stays only while the row's slot is the
+    // selected choice.
+    void tick(int index, bool ticked);
 
     bool option_set(int choice) const;
     // Makes the choice the selected one, clears the previous option and runs select_choice.
     void set_option(int choice);
-    void clear_option(int choice); // runs no rule
     // The selected choice, found by scanning the options in ascending order; no_choice when none.
     int selected_choice() const;
 
@@ -58,7 +59,6 @@ public:
     bool caption_emphasis(int index) const;
 
     void select_choice(int choice);
-    void tick_changed(int index);
     void clear_selection();
 
     // Every text, tick, option and emphasis alike.

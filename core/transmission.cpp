@@ -1,6 +1,7 @@
 #include "transmission.h"
 
 #include "numbers.h"
+#include "update_image.h"
 
 namespace tervalink {
 namespace {
@@ -17,21 +18,22 @@ TransmissionStep step(const std::array<std::uint8_t, N>& frame, FrameKind kind, 
 
 } // namespace
 
-Transmission slot_transmission(UpdateImage& image, const std::array<bool, 3>& ticked)
+Transmission slot_transmission(UpdateImage& image, const std::array<bool, rows_per_slot>& ticked)
 {
     Transmission transmission;
+    transmission.repetitions = repeat_count;
+    transmission.frames_per_repetition = 3;
     int progress = 0;
     for (std::size_t r = 0; r < ticked.size(); ++r) {
         if (!ticked[r])
             continue;
-        const TpPacket row_buffer = image.tp_packets[r];
-        image.tagged_tp_packet = make_tagged_tp_packet(row_buffer);
+        const TpPacket& row_buffer = image.tp_packet(static_cast<int>(r));
+        const TpPacket& tagged = image.tag_row(static_cast<int>(r));
         for (int k = 1; k <= repeat_count; ++k) {
             auto& steps = transmission.steps;
             steps.push_back(step(row_buffer, FrameKind::tp, tp_repeat_gap));
             steps.push_back(step(row_buffer, FrameKind::tp, tp_repeat_gap));
-            steps.push_back(
-                step(image.tagged_tp_packet, FrameKind::tagged_tp, 20 * k + 210, ++progress));
+            steps.push_back(step(tagged, FrameKind::tagged_tp, 20 * k + 210, ++progress));
         }
     }
     transmission.progress_maximum = progress;
@@ -43,10 +45,12 @@ Transmission auto_symbol_transmission(const UpdateImage& image)
     Transmission transmission;
     transmission.progress_maximum = repeat_count;
     const int repetitions = static_cast<int>(round_half_even(repeat_count / 3.0));
+    transmission.repetitions = repetitions;
+    transmission.frames_per_repetition = 2;
     for (int j = 1; j <= repetitions; ++j) {
-        transmission.steps.push_back(step(image.autosym_packet, FrameKind::autosym, autosym_gap));
-        transmission.steps.push_back(
-            step(image.tagged_autosym_packet, FrameKind::tagged_autosym, 20 * j + 200, 3 * j));
+        transmission.steps.push_back(step(image.autosym_packet(), FrameKind::autosym, autosym_gap));
+        transmission.steps.push_back(step(image.tagged_autosym_packet(), FrameKind::tagged_autosym,
+                                          20 * j + 200, 3 * j));
     }
     return transmission;
 }
@@ -57,6 +61,13 @@ std::int64_t total_ticks(const Transmission& transmission)
     for (const TransmissionStep& step : transmission.steps)
         ticks += step.pause_ticks;
     return ticks;
+}
+
+StepPosition step_position(const Transmission& transmission, std::size_t index)
+{
+    const auto per_repetition = static_cast<std::size_t>(transmission.frames_per_repetition);
+    const auto per_part = per_repetition * static_cast<std::size_t>(transmission.repetitions);
+    return {index / per_part, static_cast<int>(index % per_part / per_repetition) + 1};
 }
 
 } // namespace tervalink

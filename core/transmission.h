@@ -1,14 +1,17 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
-#include "frame_decoder.h"
-#include "frames.h"
+#include "frame_kind.h"
+#include "satellite_table.h"
 
 namespace tervalink {
+
+class UpdateImage;
 
 // One frame and the pause that follows it.
 struct TransmissionStep {
@@ -18,8 +21,12 @@ struct TransmissionStep {
     std::optional<int> progress; // the progress value shown once the pause has passed
 };
 
-// Everything one update puts on the line, in order, with the progress it shows.
+// Everything one update puts on the line, in order, with the progress it shows. Its steps are
+// parts (a TP row each, or the one part of AUTO SYMBOL) of `repetitions` repetitions of
+// `frames_per_repetition` frames each.
 struct Transmission {
+    int repetitions = 0;
+    int frames_per_repetition = 0;
     int progress_maximum = 0;
     std::vector<TransmissionStep> steps;
 };
@@ -27,12 +34,20 @@ struct Transmission {
 inline constexpr std::int16_t repeat_count = 15;
 
 // The rows of a slot update, fifteen repetitions each: TP packet, 30 ticks, TP packet, 30 ticks,
-// tagged TP packet, 20 k + 210 ticks. Leaves the last row's tagged packet in the image.
-Transmission slot_transmission(UpdateImage& image, const std::array<bool, 3>& ticked);
+// tagged TP packet, 20 k + 210 ticks. Tags each row in the image as its turn comes.
+Transmission slot_transmission(UpdateImage& image, const std::array<bool, rows_per_slot>& ticked);
 
 // AUTO SYMBOL: five times the auto symbol-rate packet, 150 ticks, its tagged copy, 20 j + 200 ticks.
 Transmission auto_symbol_transmission(const UpdateImage& image);
 
+// How long the transmission lasts: the sum of its pauses.
 std::int64_t total_ticks(const Transmission& transmission);
+
+// Where the step at `index` stands: its part (0 for the first row sent) and repetition (from 1).
+struct StepPosition {
+    std::size_t part = 0;
+    int repetition = 0;
+};
+StepPosition step_position(const Transmission& transmission, std::size_t index);
 
 } // namespace tervalink

@@ -2,12 +2,13 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "arguments.h"
 #include "satellite_table.h"
-#include "update_run.h"
+#include "update_preparation.h"
 
 namespace tervalink::frames_tool {
 
@@ -16,14 +17,17 @@ struct PlannedFrame {
     std::vector<std::uint8_t> bytes;
 };
 
+// The frames and their end when UPDATE would send them; else its refusal, or the failure of a value
+// that does not fit its frame.
 struct PlanResult {
-    UpdateOutcome outcome = UpdateOutcome::ignored;
     std::vector<PlannedFrame> frames;
     std::int64_t total_ticks = 0;
-    std::string message; // the last message box: an entry or clash text, or the failure
+    std::optional<UpdateRefusal> refusal;
+    std::optional<std::string> failure;
 };
 
-// What UPDATE does with the table as it stands, written to a recorder instead of the port.
+// What UPDATE sends with the table as it stands, on a virtual clock to a recorder instead of the
+// port.
 PlanResult plan_update(const SatelliteTable& table);
 
 // "0 23 53 03 ..." : the tick offset, a blank, the bytes in hex.

@@ -16,21 +16,6 @@
 namespace tervalink::frames_tool {
 namespace {
 
-std::string duration_text(std::int64_t ticks)
-{
-    const std::int64_t seconds = (ticks + 99) / 100;
-    return (seconds >= 60 ? std::to_string(seconds / 60) + " min " : "") +
-           std::to_string(seconds % 60) + " s";
-}
-
-std::int64_t batch_ticks(const Batch& batch)
-{
-    std::int64_t ticks = 0;
-    for (const BatchUpdate& update : batch.updates)
-        ticks += total_ticks(update.transmission);
-    return ticks;
-}
-
 // Opens every port as CONNECT does; on the first failure none stays open.
 bool open_all(std::vector<std::unique_ptr<SendLine>>& lines, std::ostream& err)
 {

@@ -2,17 +2,10 @@
 
 #include "failure.h"
 #include "table_setup.h"
-#include "update_run.h"
+#include "update_preparation.h"
 
 namespace tervalink::frames_tool {
 namespace {
-
-// Keeps the message box an update would show.
-class RefusalView : public SilentUpdateView {
-public:
-    void show_message(std::string_view text) override { message = text; }
-    std::string message;
-};
 
 bool row_holds_data(const SatelliteTable& table, int index)
 {
@@ -24,15 +17,15 @@ bool row_holds_data(const SatelliteTable& table, int index)
 void add_update(const SatelliteTable& table, std::vector<int> rows, bool name_choice, Batch& batch)
 {
     const int choice = table.selected_choice();
-    RefusalView view;
-    UpdateImage image;
     try {
-        PreparedUpdate prepared = prepare_update(table, image, view);
-        if (prepared.outcome == UpdateOutcome::started)
-            batch.updates.push_back({choice, std::move(rows), std::move(prepared.transmission)});
-        else
-            batch.refusals.push_back(
-                name_choice ? std::string(choice_name(choice)) + ": " + view.message : view.message);
+        PreparedUpdate prepared = prepare_update(table);
+        if (auto* transmission = std::get_if<Transmission>(&prepared)) {
+            batch.updates.push_back({choice, std::move(rows), std::move(*transmission)});
+            return;
+        }
+        const std::string& message = std::get<UpdateRefusal>(prepared).message;
+        batch.refusals.push_back(
+            name_choice ? std::string(choice_name(choice)) + ": " + message : message);
     } catch (const Failure& failure) {
         if (batch.failure.empty())
             batch.failure = failure.what();
@@ -85,24 +78,35 @@ Batch whole_table(const SatelliteTable& table)
     return batch;
 }
 
+std::string duration_text(std::int64_t ticks)
+{
+    const std::int64_t seconds = (ticks + 99) / 100; // a part second counts as a whole one
+    return (seconds >= 60 ? std::to_string(seconds / 60) + " min " : "") +
+           std::to_string(seconds % 60) + " s";
+}
+
+std::int64_t batch_ticks(const Batch& batch)
+{
+    std::int64_t ticks = 0;
+    for (const BatchUpdate& update : batch.updates)
+        ticks += total_ticks(update.transmission);
+    return ticks;
+}
+
 std::string batch_summary(const Batch& batch)
 {
     std::size_t rows = 0;
     bool auto_symbol = false;
-    std::int64_t ticks = 0;
     for (const BatchUpdate& update : batch.updates) {
         rows += update.rows.size();
         auto_symbol = auto_symbol || update.choice == auto_symbol_choice;
-        ticks += total_ticks(update.transmission);
     }
     std::string text = counted(batch.updates.size(), "update");
     if (rows > 0)
         text += ", " + counted(rows, "row");
     if (auto_symbol)
         text += rows > 0 ? " and AUTO SYMBOL" : ", AUTO SYMBOL";
-    const std::int64_t seconds = (ticks + 99) / 100; // a part second counts as a whole one
-    return text + ": " + (seconds >= 60 ? std::to_string(seconds / 60) + " min " : "") +
-           std::to_string(seconds % 60) + " s";
+    return text + ": " + duration_text(batch_ticks(batch));
 }
 
 } // namespace tervalink::frames_tool

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,12 @@ Batch whole_table(const SatelliteTable& table);
 
 // "1 update", "14 updates"
 std::string counted(std::size_t count, const char* one);
+
+// "42 min 16 s", "7 s": a part second counts as a whole one.
+std::string duration_text(std::int64_t ticks);
+
+// How long the batch lasts on a line: the sum of its pauses.
+std::int64_t batch_ticks(const Batch& batch);
 
 // "14 updates, 39 rows and AUTO SYMBOL: 42 min 16 s"
 std::string batch_summary(const Batch& batch);

@@ -5,13 +5,6 @@
 #include "frame_decoder.h"
 
 namespace tervalink::frames_tool {
-namespace {
-
-constexpr std::size_t frames_per_tp_repetition = 3;
-constexpr std::size_t frames_per_auto_repetition = 2;
-
-} // namespace
-
 void FrameLog::write(double ms, const std::string& port, const TransmissionStep& step)
 {
     const std::lock_guard lock(mutex_);
@@ -89,17 +82,16 @@ std::string position_text(const Batch& batch, const LineState& state)
 {
     const BatchUpdate& update = batch.updates[state.update];
     const std::size_t step = state.step == 0 ? 0 : state.step - 1;
+    const StepPosition at = step_position(update.transmission, step);
+    const std::string repetition = "repetition " + std::to_string(at.repetition) + " of " +
+                                   std::to_string(update.transmission.repetitions);
     std::string text = "update " + std::to_string(state.update + 1) + " of " +
                        std::to_string(batch.updates.size()) + ", ";
     if (update.rows.empty())
-        return text + "AUTO SYMBOL, repetition " +
-               std::to_string(step / frames_per_auto_repetition + 1) + " of 5";
-    const std::size_t per_row = frames_per_tp_repetition * repeat_count;
-    const int row = update.rows[std::min(step / per_row, update.rows.size() - 1)];
+        return text + "AUTO SYMBOL, " + repetition;
+    const int row = update.rows[std::min(at.part, update.rows.size() - 1)];
     return text + std::string(choice_name(update.choice)) + " TP" +
-           std::to_string(row_of(row) + 1) + ", repetition " +
-           std::to_string(step % per_row / frames_per_tp_repetition + 1) + " of " +
-           std::to_string(repeat_count);
+           std::to_string(row_of(row) + 1) + ", " + repetition;
 }
 
 } // namespace tervalink::frames_tool

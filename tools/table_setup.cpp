@@ -4,10 +4,10 @@
 
 namespace tervalink::frames_tool {
 
-void import_given_file(const TableArguments& args, ImportBuffers& buffers, SatelliteTable& table)
+void import_given_file(const TableArguments& args, DataFileReader& reader, SatelliteTable& table)
 {
     if (args.file)
-        import_data_file(*args.file, buffers, table);
+        import_data_file(*args.file, reader, table);
 }
 
 void apply_assignments(const TableArguments& args, SatelliteTable& table)
@@ -19,9 +19,9 @@ void apply_assignments(const TableArguments& args, SatelliteTable& table)
 std::optional<SatelliteTable> build_table(const TableArguments& args, std::ostream& err)
 {
     SatelliteTable table;
-    ImportBuffers buffers;
+    DataFileReader reader;
     try {
-        import_given_file(args, buffers, table);
+        import_given_file(args, reader, table);
     } catch (const Failure& failure) {
         err << failure.what() << '\n';
         return std::nullopt;
@@ -34,10 +34,8 @@ void select_and_tick(SatelliteTable& table, int choice, const std::vector<int>& 
 {
     if (choice != no_choice)
         table.set_option(choice);
-    for (int index : ticks) {
-        table.set_ticked(index, true);
-        table.tick_changed(index);
-    }
+    for (int index : ticks)
+        table.tick(index, true);
 }
 
 } // namespace tervalink::frames_tool

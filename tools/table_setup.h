@@ -11,7 +11,7 @@
 namespace tervalink::frames_tool {
 
 // Imports the data file, if one was given, as "Open a Data File ..." does; throws its Failure.
-void import_given_file(const TableArguments& args, ImportBuffers& buffers, SatelliteTable& table);
+void import_given_file(const TableArguments& args, DataFileReader& reader, SatelliteTable& table);
 
 // Each --set in order, as an assignment that keeps the field's length limit.
 void apply_assignments(const TableArguments& args, SatelliteTable& table);

@@ -33,7 +33,7 @@ frmMain::frmMain(FrmMainDependencies dependencies, QWidget* parent)
       controls_(build_controls(this, design_)),
       binding_(table_, controls_),
       update_view_(this, controls_, line_),
-      updater_(table_, update_image_, line_,
+      updater_(table_, line_,
                dependencies.clock ? *dependencies.clock : monotonic_clock_,
                dependencies.sleep_guard ? *dependencies.sleep_guard : system_sleep_guard_,
                update_view_,

@@ -13,7 +13,6 @@
 #include "data_file.h"
 #include "design_layout.h"
 #include "device_naming.h"
-#include "frames.h"
 #include "port_discovery.h"
 #include "satellite_table.h"
 #include "serial_line.h"
@@ -77,8 +76,7 @@ private:
     DeviceInventory& inventory_;
     DataFileChooser choose_data_file_;
     SatelliteTable table_;
-    ImportBuffers import_buffers_;
-    UpdateImage update_image_;
+    DataFileReader data_file_reader_; // keeps the import buffers from one import to the next
     PortNames port_names_;
     SerialLine line_;
     MonotonicClock monotonic_clock_;

@@ -39,8 +39,7 @@ void frmMain::opSat_Click(int choice)
 
 void frmMain::chTp_Click(int index, bool ticked)
 {
-    table_.set_ticked(index, ticked);
-    table_.tick_changed(index);
+    table_.tick(index, ticked);
     binding_.refresh_selection();
 }
 
@@ -60,7 +59,7 @@ void frmMain::cmdOpenSave_Click()
     if (path.isEmpty())
         return;
     try {
-        import_data_file(file_name_for_opening(path), import_buffers_, table_);
+        import_data_file(file_name_for_opening(path), data_file_reader_, table_);
     } catch (const std::exception& failure) {
         show_message_box(this, QString::fromUtf8(failure.what()));
     }
@@ -92,12 +91,16 @@ void frmMain::CmdConnect_Click()
     }
     show_line_state(controls_, line_);
     if (failure) {
-        update_view_.set_busy(false);
+        update_view_.show_waiting(false);
         show_message_box(this, to_qstring(*failure));
     }
 }
 
-void frmMain::cmdSend_Click() { updater_.run(); }
+void frmMain::cmdSend_Click()
+{
+    if (const UpdateStart start = updater_.run(); start.outcome == UpdateOutcome::refused)
+        update_view_.show_refusal(start.refusal);
+}
 
 void frmMain::cmdCheck_Click()
 {

@@ -18,7 +18,7 @@ WindowUpdateView::WindowUpdateView(QWidget* window, const Controls& controls, Se
 {
 }
 
-WindowUpdateView::~WindowUpdateView() { set_busy(false); }
+WindowUpdateView::~WindowUpdateView() { show_waiting(false); }
 
 void WindowUpdateView::show_message(std::string_view text)
 {
@@ -26,32 +26,45 @@ void WindowUpdateView::show_message(std::string_view text)
         show_message_box(window_, to_qstring(text));
 }
 
-void WindowUpdateView::set_status(std::string_view text)
+void WindowUpdateView::show_status(std::string_view text)
 {
     controls_.lblSystem->setText(to_qstring(text));
 }
 
-void WindowUpdateView::set_progress_maximum(int maximum) { controls_.pBar->setMaximum(maximum); }
+void WindowUpdateView::show_progress_maximum(int maximum) { controls_.pBar->setMaximum(maximum); }
 
-void WindowUpdateView::set_progress_value(int value) { controls_.pBar->setValue(value); }
+void WindowUpdateView::show_progress(int value) { controls_.pBar->setValue(value); }
 
-void WindowUpdateView::set_busy(bool busy)
+void WindowUpdateView::show_waiting(bool waiting)
 {
-    // The override cursor is a stack: push and pop exactly once per busy period.
-    if (busy == busy_)
+    // The override cursor is a stack: push and pop exactly once per waiting period.
+    if (waiting == waiting_)
         return;
-    busy_ = busy;
-    if (busy)
+    waiting_ = waiting;
+    if (waiting)
         QApplication::setOverrideCursor(Qt::WaitCursor);
     else
         QApplication::restoreOverrideCursor();
 }
 
-void WindowUpdateView::start_lamp() { controls_.pic->start(); }
+void WindowUpdateView::show_sending(bool sending)
+{
+    if (sending)
+        controls_.pic->start();
+    else
+        controls_.pic->stop();
+}
 
-void WindowUpdateView::stop_lamp() { controls_.pic->stop(); }
+void WindowUpdateView::show_failure(std::string_view description) { show_message(description); }
 
-void WindowUpdateView::disconnect_after_error()
+void WindowUpdateView::show_refusal(const UpdateRefusal& refusal)
+{
+    if (refusal.clash)
+        show_status(refusal.message);
+    show_message(refusal.message);
+}
+
+void WindowUpdateView::drop_connection()
 {
     if (line_.is_open())
         line_.close();

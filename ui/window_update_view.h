@@ -17,14 +17,16 @@ public:
     WindowUpdateView(const WindowUpdateView&) = delete;
     WindowUpdateView& operator=(const WindowUpdateView&) = delete;
 
-    void show_message(std::string_view text) override;
-    void set_status(std::string_view text) override;
-    void set_progress_maximum(int maximum) override;
-    void set_progress_value(int value) override;
-    void set_busy(bool busy) override;
-    void start_lamp() override;
-    void stop_lamp() override;
-    void disconnect_after_error() override;
+    void show_status(std::string_view text) override;
+    void show_progress_maximum(int maximum) override;
+    void show_progress(int value) override;
+    void show_waiting(bool waiting) override;
+    void show_sending(bool sending) override;
+    void drop_connection() override;
+    void show_failure(std::string_view description) override;
+
+    // An update refused before it started: a clash on the status line too, then the message box.
+    void show_refusal(const UpdateRefusal& refusal);
 
     // The window is closing: nothing more may wait for the user.
     void suppress_messages() { messages_suppressed_ = true; }
@@ -33,7 +35,9 @@ private:
     QWidget* window_;
     const Controls& controls_;
     SerialLine& line_;
-    bool busy_ = false;
+    void show_message(std::string_view text);
+
+    bool waiting_ = false;
     bool messages_suppressed_ = false;
 };
 

@@ -74,11 +74,11 @@ void check_applied(const SatelliteTable& table, const ImportBuffers& buffers)
     require(table.selected_choice() == no_choice, "selection cleared");
 }
 
-std::string read_in_pieces(const std::string& name, std::string_view bytes, ImportBuffers& buffers)
+std::string read_in_pieces(const std::string& name, std::string_view bytes, DataFileReader& reader)
 {
     const std::size_t piece = bytes.empty() ? 1 : 1 + static_cast<unsigned char>(bytes[0]) % 7;
     try {
-        DataFileReader reader(name, buffers);
+        reader.start(name);
         for (std::size_t at = 0; at < bytes.size(); at += piece)
             reader.feed(bytes.substr(at, piece));
         reader.finish();
@@ -97,24 +97,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace tervalink::fuzzing;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const std::string& path = file_holding(bytes);
-    ImportBuffers buffers = earlier_buffers();
+    DataFileReader reader(earlier_buffers());
     SatelliteTable table;
     table.set_option(4);
-    table.set_ticked(4, true);
+    table.tick(4, true);
     const SatelliteTable before = table;
     std::string failure;
     try {
-        import_data_file(path, buffers, table);
+        import_data_file(path, reader, table);
     } catch (const Failure& caught) {
         failure = caught.what();
     }
     if (failure.empty())
-        check_applied(table, buffers);
+        check_applied(table, reader.buffers());
     else
         require(table == before, "table untouched by a failed import");
 
-    ImportBuffers pieces = earlier_buffers();
+    DataFileReader pieces(earlier_buffers());
     require(read_in_pieces(path, bytes, pieces) == failure, "pieces fail as the whole file fails");
-    require(same_buffers(pieces, buffers), "pieces fill the buffers alike");
+    require(same_buffers(pieces.buffers(), reader.buffers()), "pieces fill the buffers alike");
     return 0;
 }

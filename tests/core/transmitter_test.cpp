@@ -1,0 +1,106 @@
+// The sending engine on a virtual clock: schedules, deadlines, stops and failing writes.
+#include <functional>
+#include <future>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "line_rig.h"
+#include "transmitter.h"
+
+namespace tervalink {
+namespace {
+
+using test::Bytes;
+using test::Log;
+using test::Rig;
+using test::ticks_of;
+
+// Three frames with pauses of 30, 20 and 10 ticks; progress 1 after the second.
+Transmission three_frames(std::uint8_t type = 'S')
+{
+    Transmission t;
+    t.steps = {{{0x23, type, 0x2A}, FrameKind::tp, 30, {}},
+               {{0x23, type, 0x2A}, FrameKind::tp, 20, 1},
+               {{0x23, type, 0x2A}, FrameKind::tagged_tp, 10, {}}};
+    return t;
+}
+
+// Each pause ends its ticks after the write before it began, whatever stalls the clock; a stop
+// (pressed twice, at a tick or before the first frame) ends the send with the first description
+// and no frame after it. A stall of `stall` ticks begins at tick 10.
+TEST(Transmitter, DeadlinesAndStops)
+{
+    constexpr long none = -2, before_the_first_frame = -1;
+    const struct { long stall, stop_at; bool slow_second_write; Log log; } cases[] = {
+        {20, none, false, {"w0", "w30", "p1", "w50", "end 60"}},
+        {35, none, false, {"w0", "w45", "p1", "w65", "end 75"}},
+        {0, none, true, {"w0", "w30", "p1", "w50", "end 60"}},
+        {0, before_the_first_frame, false, {"the port is closed"}},
+        {0, 30, false, {"w0", "the port is closed"}},
+        {0, 59, false, {"w0", "w30", "p1", "w50", "the port is closed"}}};
+    for (const auto& c : cases) {
+        VirtualClock clock;
+        Rig rig(clock);
+        StopRequest stop;
+        clock.at(10 * tick_period, [&] { clock.advance(c.stall * tick_period); });
+        if (c.slow_second_write)
+            rig.during_write = [&] { if (rig.count == 2) clock.advance(4 * tick_period); };
+        const auto press = [&] {
+            stop.request("the port is closed");
+            stop.request("the window is closed");
+        };
+        if (c.stop_at == before_the_first_frame)
+            press();
+        else if (c.stop_at != none)
+            clock.at(c.stop_at * tick_period, press);
+        try {
+            Transmitter(rig, clock, stop, rig).send(three_frames());
+            rig.log.push_back("end " + std::to_string(ticks_of(clock.now())));
+        } catch (const Failure& failure) {
+            rig.log.push_back(failure.what());
+        }
+        EXPECT_EQ(rig.log, c.log) << c.stall << " " << c.stop_at;
+    }
+    EXPECT_EQ(total_ticks(three_frames()), 60);
+}
+
+// Updates follow each other without a gap, a stop before the start does not carry over, and a
+// failing write ends the line with its description.
+TEST(Sender, SendsUpdatesBackToBackAndEndsOnAFailingWrite)
+{
+    VirtualClock clock;
+    Rig rig(clock);
+    rig.failing_write = 8;
+    Sender sender;
+    sender.stop("the transmission before was stopped");
+    sender.start({three_frames('S'), three_frames('B'), three_frames()}, rig, clock, rig, SendingPriority::normal);
+    sender.join();
+    EXPECT_EQ(rig.wire, (Bytes{0x23, 'S', 0x2A, 0x23, 'S', 0x2A, 0x23, 'S', 0x2A, 0x23, 'B', 0x2A, 0x23, 'B', 0x2A,
+                               0x23, 'B', 0x2A, 0x23, 'S', 0x2A}));
+    EXPECT_EQ(rig.log, (Log{"start0", "w0", "w30", "p1", "w50", "start1", "w60", "w90", "p1", "w110", "start2", "w120",
+                            "failed: Cannot write to COM 3 (/dev/ttyUSB2): the device has gone"}));
+}
+
+// The real clock: a stop from another thread wakes a pause of 300 s at once, and interrupts the
+// line, whose write could be waiting for a stalled device. Were the sleep not woken, stop() would
+// not return and the test would run into its time limit.
+TEST(Sender, StopWakesAPauseOfTheMonotonicClock)
+{
+    MonotonicClock clock;
+    Rig rig(clock);
+    std::promise<void> first;
+    rig.during_write = [&] { first.set_value(); };
+    Transmission long_pause;
+    long_pause.steps = {{{0x23, 'S', 0x2A}, FrameKind::tp, 30000, {}}, {{0x23, 'S', 0x2A}, FrameKind::tp, 30, {}}};
+    Sender sender;
+    sender.start({long_pause}, rig, clock, rig, SendingPriority::normal);
+    first.get_future().wait();
+    sender.stop("The update was stopped because the window was closed");
+    EXPECT_EQ(rig.count, 1);
+    EXPECT_TRUE(rig.interrupted);
+    EXPECT_EQ(rig.log.back(), "failed: The update was stopped because the window was closed");
+}
+
+} // namespace
+} // namespace tervalink
