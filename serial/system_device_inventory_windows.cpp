@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "failure.h"
-#include "windows_text.h"
+#include "wide_text_windows.h"
 #include "inventory_naming.h"
 
 namespace tervalink {
