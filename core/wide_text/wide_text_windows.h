@@ -8,7 +8,7 @@
 
 namespace tervalink {
 
-// Text bytes that are not UTF-8 become U+FFFD: good enough for what is only shown.
+// Bytes that are not UTF-8 become U+FFFD.
 std::wstring utf16_of(std::string_view text);
 // For a name the system must find as written (a file's path): none when the text is not valid
 // UTF-8, and GetLastError() then says why (ERROR_NO_UNICODE_TRANSLATION).
