@@ -5,8 +5,8 @@
 
 #include <QApplication>
 
+#include "callers_console.h"
 #include "command_line.h"
-#include "console.h"
 #include "console_text.h"
 #include "display.h"
 #include "exit_codes.h"

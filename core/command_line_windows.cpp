@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "windows_text.h"
+#include "wide_text_windows.h"
 
 namespace tervalink {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "text.h"
-#include "windows_text.h"
+#include "wide_text_windows.h"
 
 namespace tervalink {
 namespace {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace tervalink {
@@ -23,7 +24,8 @@ public:
 
 private:
     std::string path_;
-    std::intptr_t handle_ = -1; // a file descriptor on Linux, a HANDLE on Windows
+    struct Handle; // the system's own: closes the file when it goes
+    std::unique_ptr<Handle> handle_;
 };
 
 } // namespace tervalink

@@ -38,11 +38,6 @@ std::string describe_file_error(int error_number)
     }
 }
 
-int descriptor(std::intptr_t handle)
-{
-    return static_cast<int>(handle);
-}
-
 std::string refusal_of_kind(mode_t mode)
 {
     if (S_ISDIR(mode))
@@ -52,34 +47,36 @@ std::string refusal_of_kind(mode_t mode)
 
 } // namespace
 
-DataFileSource::DataFileSource(const std::string& path) : path_(path)
+struct DataFileSource::Handle {
+    int fd = -1;
+    ~Handle()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+DataFileSource::DataFileSource(const std::string& path)
+    : path_(path), handle_(std::make_unique<Handle>())
 {
     // Non-blocking so that opening a pipe cannot hang; regular files ignore the flag.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         throw Failure("Cannot open " + path + ": " + describe_file_error(errno));
+    handle_->fd = fd; // closed by the handle when a check below refuses the file
     struct stat status {};
-    if (::fstat(fd, &status) != 0) {
-        const int error_number = errno;
-        ::close(fd);
-        throw Failure("Cannot open " + path + ": " + describe_file_error(error_number));
-    }
-    if (!S_ISREG(status.st_mode)) {
-        ::close(fd);
+    if (::fstat(fd, &status) != 0)
+        throw Failure("Cannot open " + path + ": " + describe_file_error(errno));
+    if (!S_ISREG(status.st_mode))
         throw Failure("Cannot open " + path + ": " + refusal_of_kind(status.st_mode));
-    }
-    handle_ = fd;
 }
 
-DataFileSource::~DataFileSource()
-{
-    ::close(descriptor(handle_));
-}
+DataFileSource::~DataFileSource() = default;
 
 std::size_t DataFileSource::read(char* buffer, std::size_t capacity, std::uint64_t line)
 {
     for (;;) {
-        const ssize_t count = ::read(descriptor(handle_), buffer, capacity);
+        const ssize_t count = ::read(handle_->fd, buffer, capacity);
         if (count >= 0)
             return static_cast<std::size_t>(count);
         if (errno != EINTR)

@@ -1,7 +1,7 @@
 #include "data_file_source.h"
 
 #include "failure.h"
-#include "windows_text.h"
+#include "wide_text_windows.h"
 
 #include <windows.h>
 
@@ -59,70 +59,57 @@ std::string describe_file_error(DWORD code)
     }
 }
 
-std::wstring wide_path_of(const std::string& path)
-{
-    if (path.empty())
-        return {};
-    const auto length =
-        static_cast<int>(std::min<std::size_t>(path.size(), std::numeric_limits<int>::max()));
-    const int size =
-        ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, nullptr, 0);
-    if (size <= 0)
-        throw Failure("Cannot open " + path + ": " + describe_file_error(::GetLastError()));
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.data(), length, wide.data(), size);
-    return wide;
-}
-
-HANDLE handle_of(std::intptr_t handle)
-{
-    return reinterpret_cast<HANDLE>(handle);
-}
-
 } // namespace
 
-DataFileSource::DataFileSource(const std::string& path) : path_(path)
+struct DataFileSource::Handle {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    ~Handle()
+    {
+        if (file != INVALID_HANDLE_VALUE)
+            ::CloseHandle(file);
+    }
+};
+
+DataFileSource::DataFileSource(const std::string& path)
+    : path_(path), handle_(std::make_unique<Handle>())
 {
     const auto fail = [&path](DWORD code) {
         return Failure("Cannot open " + path + ": " + describe_file_error(code));
     };
+    // A name that is not UTF-8 would open another file, or none.
+    const std::optional<std::wstring> wide_path = exact_utf16_of(path);
+    if (!wide_path)
+        throw fail(::GetLastError());
     // Shared for reading, writing and deleting like a file on Linux, so a file another program
     // merely has open can still be imported. Backup semantics open a directory too, which is then
     // refused in words instead of "access denied".
     const HANDLE file =
-        ::CreateFileW(wide_path_of(path).c_str(), GENERIC_READ,
+        ::CreateFileW(wide_path->c_str(), GENERIC_READ,
                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                       FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         throw fail(::GetLastError());
+    handle_->file = file; // closed by the handle when a check below refuses the file
     // NUL, CON, COM ports and pipes are not disk files; reading one could wait forever.
-    if (::GetFileType(file) != FILE_TYPE_DISK) {
-        ::CloseHandle(file);
+    if (::GetFileType(file) != FILE_TYPE_DISK)
         throw Failure("Cannot open " + path +
                       ": it is not a regular file (a device, pipe or socket cannot be imported)");
-    }
     BY_HANDLE_FILE_INFORMATION information{};
     const DWORD refusal = !::GetFileInformationByHandle(file, &information) ? ::GetLastError()
                           : (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? not_a_file
                                                                                        : ERROR_SUCCESS;
-    if (refusal != ERROR_SUCCESS) {
-        ::CloseHandle(file);
+    if (refusal != ERROR_SUCCESS)
         throw fail(refusal);
-    }
-    handle_ = reinterpret_cast<std::intptr_t>(file);
 }
 
-DataFileSource::~DataFileSource()
-{
-    ::CloseHandle(handle_of(handle_));
-}
+DataFileSource::~DataFileSource() = default;
 
 std::size_t DataFileSource::read(char* buffer, std::size_t capacity, std::uint64_t line)
 {
     const auto wanted =
         static_cast<DWORD>(std::min<std::size_t>(capacity, std::numeric_limits<DWORD>::max()));
     DWORD count = 0;
-    if (::ReadFile(handle_of(handle_), buffer, wanted, &count, nullptr))
+    if (::ReadFile(handle_->file, buffer, wanted, &count, nullptr))
         return count;
     const DWORD code = ::GetLastError();
     if (code == ERROR_HANDLE_EOF)

@@ -1,6 +1,6 @@
 #include "sleep_guard.h"
 
-#include "windows_text.h"
+#include "wide_text_windows.h"
 
 namespace tervalink {
 namespace {

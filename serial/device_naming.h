@@ -1,14 +1,14 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace tervalink {
 
 // The COM-number rule: how "COM n" in the port box becomes a port number, which device a port
-// number opens and how messages name it, and which port number a present device is listed under.
+// number opens and how messages name it. Which port number a present device is listed under is
+// the system's own (device_naming_linux.h; inventory_naming_windows.cpp).
 
 // Where the serial devices live: "/dev" on Linux; Windows names its ports without a folder.
 // Tests point a line at a folder of their own that holds pseudo-terminals under the family names.
@@ -35,12 +35,5 @@ PortAddress port_address(std::int16_t port_number,
 // Whether a PORT argument names a device directly rather than as "COM n": a path from the root
 // ("/dev/ttyUSB0") on Linux, "\\.\COM3" on Windows.
 bool is_device_path(std::string_view text);
-
-// The port number that the fixed family rule gives a Linux device name such as "ttyUSB7" (107);
-// none for a device outside the families or beyond a family's hundred numbers.
-std::optional<int> port_number_for_device(std::string_view device_name);
-
-// The Linux device name of a port number ("ttyUSB7" for 107); none outside the families.
-std::optional<std::string> device_name_for_port(int port_number);
 
 } // namespace tervalink

@@ -1,4 +1,4 @@
-#include "device_permission.h"
+#include "device_permission_linux.h"
 
 #include <grp.h>
 #include <pwd.h>

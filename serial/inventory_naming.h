@@ -20,33 +20,17 @@ struct SerialDeviceFacts {
     std::string identity;        // its adapter's adapter_identity; empty when unknown
 };
 
-// Linux: "<description> (COM<n>)" with n from the fixed family rule; none outside the families.
-// Without a description "Serial port".
-std::optional<InventoryDevice> linux_inventory_device(const SerialDeviceFacts& facts);
-
-// Windows: "<description> (COM3)", as the system's own device list shows it.
-InventoryDevice windows_inventory_device(const SerialDeviceFacts& facts);
-
 // The whole list in port-number order, so that a scan shows the ports in the same order every
-// time whatever order the system found them in. Linux leaves out devices outside the families;
-// Windows puts port names that are not "COMn" last.
-std::vector<InventoryDevice> linux_inventory(std::vector<SerialDeviceFacts> ports);
-std::vector<InventoryDevice> windows_inventory(std::vector<SerialDeviceFacts> ports);
+// time whatever order the system found them in; ports without a number come last, by name.
+std::vector<InventoryDevice> inventory_of(std::vector<SerialDeviceFacts> ports);
 
-// What udev knows of an adapter, each name from the hardware database when it knows the device,
-// else as the adapter reports it (udev writes its blanks as underscores there).
-struct UdevAdapterNames {
-    std::string_view vendor_from_database;
-    std::string_view vendor;
-    std::string_view model_from_database;
-    std::string_view model;
-};
+// The adapter's description, or "Serial port" when it gave none.
+std::string listed_description(const SerialDeviceFacts& facts);
 
-// "<vendor> <model>", either left out when unknown: "FTDI FT232R USB UART".
-std::string linux_adapter_description(const UdevAdapterNames& names);
-
-// The device manager's friendly name without the port it ends in: "USB Serial Port (COM3)" on
-// COM3 is "USB Serial Port"; a name that does not end in its port stays whole.
-std::string windows_adapter_description(std::string_view friendly_name, std::string_view port_name);
+// Each system's own rules (inventory_naming_linux.cpp, inventory_naming_windows.cpp):
+// the number a port is listed under, none when its name carries none;
+std::optional<int> listed_port_number(std::string_view port_name);
+// and the entry a port is listed as, none for a port the list leaves out.
+std::optional<InventoryDevice> inventory_device(const SerialDeviceFacts& facts);
 
 } // namespace tervalink

@@ -12,7 +12,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "device_permission.h"
+#include "device_permission_linux.h"
 
 namespace tervalink {
 

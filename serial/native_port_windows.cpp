@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "comm_state_windows.h"
-#include "windows_text.h"
+#include "wide_text_windows.h"
 
 namespace tervalink {
 

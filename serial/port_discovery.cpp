@@ -8,7 +8,8 @@ namespace {
 
 constexpr std::string_view reference_start = "(COM";
 
-// Stores every matching name and returns the devices they came from, in the same order.
+// Appends every name containing "(COM" to port_names and returns the devices they came from, in
+// the same order.
 std::vector<const InventoryDevice*> select_into(const std::vector<InventoryDevice>& devices,
                                                 PortNames& names)
 {
@@ -28,11 +29,6 @@ std::vector<const InventoryDevice*> select_into(const std::vector<InventoryDevic
 }
 
 } // namespace
-
-void select_serial_port(DeviceInventory& inventory, PortNames& names)
-{
-    select_into(inventory.devices(), names);
-}
 
 std::optional<std::string> port_entry(std::string_view name)
 {

@@ -34,9 +34,6 @@ struct PortNames {
     std::int16_t port_count = 0;
 };
 
-// Appends every name containing "(COM" to port_names; more than 100 throws Failure.
-void select_serial_port(DeviceInventory& inventory, PortNames& names);
-
 // "COM " + everything between the first "(COM" and the first ")" behind it; none without both.
 std::optional<std::string> port_entry(std::string_view name);
 
@@ -51,7 +48,8 @@ struct PortEntry {
 // port, so a survey that fails must not stand in the way of the ports that are there.
 std::vector<AdapterFacts> surveyed_adapters(DeviceInventory& inventory);
 
-// "Scan Ports": port_count = 0, select_serial_port, then the port entries in inventory order.
+// "Scan Ports": port_count = 0, every name containing "(COM" into port_names (more than 100
+// throws Failure), then the port entries in inventory order.
 std::vector<PortEntry> scan_ports(DeviceInventory& inventory, PortNames& names);
 
 } // namespace tervalink

@@ -9,10 +9,11 @@
 
 #include <libudev.h>
 
-#include "device_naming.h"
-#include "device_permission.h"
+#include "device_naming_linux.h"
+#include "device_permission_linux.h"
 #include "failure.h"
 #include "inventory_naming.h"
+#include "inventory_naming_linux.h"
 
 namespace tervalink {
 
@@ -64,7 +65,7 @@ std::string adapter_description(udev_device* device)
                                  property(device, "ID_VENDOR"),
                                  property(device, "ID_MODEL_FROM_DATABASE"),
                                  property(device, "ID_MODEL")};
-    return linux_adapter_description(names);
+    return adapter_description_from_udev(names);
 }
 
 udev_device* usb_device_above(udev_device* device)
@@ -79,7 +80,7 @@ AdapterFacts usb_adapter(udev_device* usb_device)
     AdapterFacts facts;
     facts.name = adapter_description(usb_device);
     if (facts.name.empty())
-        facts.name = linux_adapter_description(
+        facts.name = adapter_description_from_udev(
             {{}, sysattr(usb_device, "manufacturer"), {}, sysattr(usb_device, "product")});
     facts.usb_id = std::string(sysattr(usb_device, "idVendor")) + ":" +
                    std::string(sysattr(usb_device, "idProduct"));
@@ -186,7 +187,7 @@ std::vector<InventoryDevice> SystemDeviceInventory::devices()
         ports.push_back({std::string(name), devnode, adapter_description(device.get()),
                          usb_device ? adapter_identity(usb_adapter(usb_device)) : ""});
     }
-    return linux_inventory(std::move(ports));
+    return inventory_of(std::move(ports));
 }
 
 std::vector<AdapterFacts> SystemDeviceInventory::adapters()

@@ -13,8 +13,9 @@
 #include <memory>
 
 #include "failure.h"
-#include "windows_text.h"
 #include "inventory_naming.h"
+#include "inventory_naming_windows.h"
+#include "wide_text_windows.h"
 
 namespace tervalink {
 
@@ -241,11 +242,11 @@ std::vector<InventoryDevice> SystemDeviceInventory::devices()
         const std::string port_name = utf8_of(port);
         const bool named = known != friendly.end();
         const std::string description =
-            named ? windows_adapter_description(known->second.first, port_name) : "";
+            named ? adapter_description_from_friendly_name(known->second.first, port_name) : "";
         ports.push_back({port_name, "\\\\.\\" + port_name, description,
                          named ? known->second.second : ""});
     }
-    return windows_inventory(std::move(ports));
+    return inventory_of(std::move(ports));
 }
 
 } // namespace tervalink

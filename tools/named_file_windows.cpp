@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "windows_text.h"
+#include "wide_text_windows.h"
 
 namespace tervalink::frames_tool {
 

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "windows_text.h"
+#include "wide_text_windows.h"
 
 namespace tervalink::test {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "program_run_windows.h"
 #include "tools_test_support.h"
-#include "windows_text.h"
+#include "wide_text_windows.h"
 
 namespace tervalink::frames_tool {
 namespace {

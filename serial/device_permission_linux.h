@@ -1,5 +1,5 @@
 #pragma once
-
+// Linux only: what the line and discovery say when a device refuses the running user.
 #include <string>
 
 namespace tervalink {

@@ -1,42 +1,11 @@
-// serial/ on Windows: "COM n" opens \\.\COMn, a port nobody mapped is missing, and the
-// port's device-control block is made whole whatever was left in it.
+// serial/comm_state on Windows: the port's device-control block is made whole whatever was left
+// in it.
 #include <gtest/gtest.h>
 
 #include "comm_state_windows.h"
-#include "device_naming.h"
-#include "failure_of.h"
-#include "serial_line.h"
 
 namespace tervalink {
 namespace {
-
-using test::failure_of;
-
-TEST(PortAddress, IsTheDeviceComN)
-{
-    const std::tuple<int, const char*, const char*> cases[] = {
-        {1, "\\\\.\\COM1", "COM 1"}, {9, "\\\\.\\COM9", "COM 9"}, {107, "\\\\.\\COM107", "COM 107"},
-        {32767, "\\\\.\\COM32767", "COM 32767"}};
-    for (const auto& [number, path, label] : cases) {
-        const PortAddress address = port_address(static_cast<std::int16_t>(number));
-        EXPECT_EQ(address.device_path, path);
-        EXPECT_EQ(address.label, label);
-    }
-    for (int number : {0, -1})
-        EXPECT_EQ(failure_of([&] { port_address(static_cast<std::int16_t>(number)); }),
-                  "COM " + std::to_string(number) + " names no port: Windows numbers its ports from COM 1");
-    EXPECT_TRUE(is_device_path("\\\\.\\COM3"));
-    EXPECT_FALSE(is_device_path("COM3"));
-}
-
-// The far ends take numbers 20 to 250; 251 is mapped onto nothing.
-TEST(Line, MissingPort)
-{
-    SerialLine line;
-    line.set_port_number(251);
-    EXPECT_EQ(failure_of([&] { line.open(); }), "Cannot open COM 251: no such port");
-    EXPECT_FALSE(line.is_open());
-}
 
 // Every field the line depends on, from a zeroed block and from one another program left behind
 // (9600 7E2, every kind of flow control and error handling on, XON equal to XOFF); the driver's

@@ -1,4 +1,4 @@
-#include "console.h"
+#include "callers_console.h"
 
 #include <windows.h>
 
