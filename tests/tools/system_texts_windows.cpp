@@ -1,4 +1,4 @@
-// tervalink-frames on Windows: how its messages name the ports.
+// How Windows names a port that nothing stands behind, a device path, and a missing capture.
 #include "tools_test_support.h"
 
 namespace tervalink::frames_tool {

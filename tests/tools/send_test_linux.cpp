@@ -1,0 +1,113 @@
+// send on Linux: SIGINT and SIGTERM during a send, and the system's own sleep guard.
+#include <unistd.h>
+
+#include <csignal>
+#include <sstream>
+#include <thread>
+
+#include "far_end.h"
+#include "held_clock.h"
+#include "logind_inhibitors.h"
+#include "signals_held_linux.h"
+#include "text_lines.h"
+#include "tools_test_support.h"
+
+namespace tervalink::frames_tool {
+namespace {
+
+// The test keeps the held clock; the line gets one that passes each call on to it.
+struct Borrowed : TransmissionClock {
+    explicit Borrowed(TransmissionClock& clock) : held(clock) {}
+    Time now() override { return held.now(); }
+    bool sleep_until(Time at, StopRequest& stop) override { return held.sleep_until(at, stop); }
+    TransmissionClock& held;
+};
+
+// SIGINT and SIGTERM end the run in the pause they come in: no frame is cut, the ports close, the
+// machine may sleep again and the summary says what went out.
+TEST(Send, SignalsEndTheRunBetweenFrames)
+{
+    const std::tuple<int, int, int, std::string> cases[] = { // signal, pause, status, summary
+        {SIGINT, 0, 130, ": stopped by SIGINT in update 1 of 1, HOTBIRD TP2, repetition 1 of 15 "
+                         "after 1 frame"},
+        {SIGTERM, 5, 143, ": stopped by SIGTERM in update 1 of 1, HOTBIRD TP2, repetition 2 of 15 "
+                          "after 6 frames"}};
+    const SignalsHeld held;
+    for (const auto& [signal, pause, status, summary] : cases) {
+        test::FarEnd far_end;
+        test::HeldClock clock;
+        clock.hold_at_pause(pause); // pause + 1 frames are out when the signal comes
+        const auto awake = std::make_shared<test::FakeSleepGuard>();
+        const SendEnvironment env =
+            test_environment([&] { return std::make_unique<Borrowed>(clock); }, awake);
+        int exit_status = -1;
+        std::ostringstream out, err;
+        std::thread run([&] {
+            exit_status =
+                run_send(parse_send_arguments(hotbird_tp2({far_end.device_path()})), out, err, env);
+        });
+        EXPECT_TRUE(clock.wait_until_held());
+        EXPECT_TRUE(awake->held());
+        ::kill(::getpid(), signal);
+        run.join();
+        EXPECT_EQ(std::vector<int>({awake->taken, awake->released}), std::vector({1, 1}));
+        EXPECT_EQ(exit_status, status);
+        EXPECT_EQ(err.str(), "");
+        EXPECT_EQ(test::lines_of(out.str()).back(), far_end.device_path() + summary);
+        EXPECT_TRUE(far_end.wait_for_bytes(15u * (pause + 1), std::chrono::seconds(10)));
+        EXPECT_EQ(far_end.bytes().size(), 15u * (pause + 1));
+    }
+}
+
+// The system's own guard, against python3-dbusmock's logind (tests/support/private_system_bus.sh):
+// logind lists Tervalink's sleep inhibitor during the run and none after it, however it ended.
+TEST(SendKeepsTheMachineAwake, LogindListsTheInhibitorOnlyDuringTheRun)
+{
+    enum class End { completed, unplugged, sigint };
+    const SignalsHeld held;
+    for (const auto& [end, status] : {std::pair{End::completed, 0}, {End::unplugged, 4}, {End::sigint, 130}}) {
+        test::FarEnd far_end;
+        test::HeldClock clock;
+        clock.hold_at_pause(2);
+        const SendEnvironment env = test_environment([&] { return std::make_unique<Borrowed>(clock); },
+                                                     std::make_shared<SystemSleepGuard>());
+        int exit_status = -1;
+        std::ostringstream out, err;
+        std::thread run([&] {
+            exit_status = run_send(parse_send_arguments(hotbird_tp2({far_end.device_path()})), out, err, env);
+        });
+        EXPECT_TRUE(clock.wait_until_held());
+        EXPECT_EQ(test::logind_inhibitors(),
+                  Lines{"sleep:idle | Tervalink | Tervalink is sending an update to the antenna unit | block"});
+        if (end == End::sigint)
+            ::kill(::getpid(), SIGINT);
+        if (end == End::unplugged)
+            far_end.unplug();
+        clock.release();
+        run.join();
+        EXPECT_EQ(exit_status, status) << err.str();
+        EXPECT_TRUE(test::no_inhibitors_within_10_s());
+    }
+}
+
+// Run with DBUS_SYSTEM_BUS_ADDRESS at a missing socket: the update goes out as before, and send
+// says in one line that the machine may sleep, unless --quiet.
+TEST(SendKeepsTheMachineAwake, WithoutASystemBusTheUpdateStillCompletes)
+{
+    for (const bool quiet : {false, true}) {
+        test::FarEnd far_end;
+        std::ostringstream out, err;
+        Args args = hotbird_tp2({far_end.device_path()});
+        if (quiet)
+            args.push_back("--quiet");
+        EXPECT_EQ(run_send(parse_send_arguments(args), out, err,
+                           test_environment(virtual_clocks, std::make_shared<SystemSleepGuard>())), 0);
+        EXPECT_EQ(err.str(), quiet ? "" : "tervalink-frames: note: the machine may go to sleep during the update: "
+                                          "the system bus cannot be reached (No such file or directory); switch "
+                                          "its automatic sleep off until the update ends\n");
+        EXPECT_TRUE(far_end.wait_for_bytes(45 * 15, std::chrono::seconds(10)));
+    }
+}
+
+} // namespace
+} // namespace tervalink::frames_tool
