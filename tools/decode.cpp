@@ -8,7 +8,7 @@
 #include <ostream>
 #include <span>
 
-#include "console.h"
+#include "console_stops.h"
 #include "exit_codes.h"
 #include "frame_decoder.h"
 #include "named_file.h"

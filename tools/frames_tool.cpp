@@ -6,7 +6,7 @@
 
 #include "arguments.h"
 #include "check.h"
-#include "console.h"
+#include "console_stops.h"
 #include "decode.h"
 #include "exit_codes.h"
 #include "monitor.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "console.h"
+#include "console_stops.h"
 #include "exit_codes.h"
 #include "failure.h"
 #include "frame_decoder.h"

@@ -3,7 +3,6 @@
 #include <fstream>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 #include <gtest/gtest.h>

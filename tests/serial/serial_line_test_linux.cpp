@@ -5,7 +5,7 @@
 
 #include "failure_of.h"
 #include "far_end.h"
-#include "pseudo_terminal.h"
+#include "pseudo_terminal_linux.h"
 #include "serial_line.h"
 
 namespace tervalink {

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "line_filler.h"
-#include "pseudo_terminal.h"
+#include "line_filler_linux.h"
+#include "pseudo_terminal_linux.h"
 #include "thread_priority.h"
 
 namespace tervalink::test {

@@ -9,7 +9,7 @@
 
 #include "exit_codes.h"
 #include "monitor.h"
-#include "pseudo_terminal.h"
+#include "pseudo_terminal_linux.h"
 #include "serial_line.h"
 #include "signals_held_linux.h"
 #include "text_lines.h"

@@ -7,7 +7,7 @@
 
 #include "far_end.h"
 #include "held_clock.h"
-#include "logind_inhibitors.h"
+#include "logind_inhibitors_linux.h"
 #include "signals_held_linux.h"
 #include "text_lines.h"
 #include "tools_test_support.h"

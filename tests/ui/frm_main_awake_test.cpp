@@ -1,7 +1,7 @@
 // The window's update with the system's own sleep guard, on Linux: on private_system_bus.sh's bus,
 // python3-dbusmock's logind lists Tervalink's sleep inhibitor during the update and none once it
 // has completed or DISCONNECT has stopped it.
-#include "logind_inhibitors.h"
+#include "logind_inhibitors_linux.h"
 #include "window_fixture.h"
 
 using namespace tervalink;

@@ -1,4 +1,4 @@
-#include "console.h"
+#include "console_stops.h"
 
 #include <fcntl.h>
 #include <io.h>

@@ -27,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "line_filler.h"
+#include "line_filler_linux.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "pseudo_terminal.h"
+#include "pseudo_terminal_linux.h"
 
 #include <fcntl.h>
 #include <pty.h>
