@@ -1,32 +1,29 @@
-// serial/inventory_naming on Linux: how the ports udev reports are described, named and ordered.
+// serial/inventory_naming on Linux: how the ports udev reports are described, and the ports whose
+// order inventory_naming_test.cpp checks.
 #include <gtest/gtest.h>
 
-#include "inventory_naming.h"
 #include "inventory_naming_linux.h"
-#include "listed_devices.h"
+#include "inventory_order.h"
 
 namespace tervalink {
+
+// Which device gets which number is pinned by the naming tests. The system reports ttyUSB10
+// before ttyUSB9.
+const std::vector<SerialDeviceFacts> test::reported_ports = {
+    {"ttyUSB10", "/dev/ttyUSB10", "FTDI FT232R USB UART", ""},
+    {"ttyACM3", "/dev/ttyACM3", "Arduino Uno", ""},
+    {"ttyUSB100", "/dev/ttyUSB100", "X", ""},
+    {"ttyS1", "/dev/ttyS1", "", ""},
+    {"ttyUSB9", "/dev/ttyUSB9", "Prolific PL2303", ""},
+    {"ttyS0", "/dev/ttyS0", "", ""}};
+const std::vector<std::string> test::ports_in_order = {
+    "Serial port (COM1) /dev/ttyS0 [Serial port]",
+    "Serial port (COM2) /dev/ttyS1 [Serial port]",
+    "Prolific PL2303 (COM109) /dev/ttyUSB9 [Prolific PL2303]",
+    "FTDI FT232R USB UART (COM110) /dev/ttyUSB10 [FTDI FT232R USB UART]",
+    "Arduino Uno (COM203) /dev/ttyACM3 [Arduino Uno]"};
+
 namespace {
-
-using Lines = std::vector<std::string>;
-using test::listed;
-
-TEST(InventoryNaming, InPortNumberOrder)
-{
-    // Which device gets which number is pinned by the naming tests. The system reports its
-    // ports in an order of its own: ttyUSB10 before ttyUSB9.
-    EXPECT_EQ(listed(inventory_of({{"ttyUSB10", "/dev/ttyUSB10", "FTDI FT232R USB UART", ""},
-                                   {"ttyACM3", "/dev/ttyACM3", "Arduino Uno", ""},
-                                   {"ttyUSB100", "/dev/ttyUSB100", "X", ""},
-                                   {"ttyS1", "/dev/ttyS1", "", ""},
-                                   {"ttyUSB9", "/dev/ttyUSB9", "Prolific PL2303", ""},
-                                   {"ttyS0", "/dev/ttyS0", "", ""}})),
-              (Lines{"Serial port (COM1) /dev/ttyS0 [Serial port]",
-                     "Serial port (COM2) /dev/ttyS1 [Serial port]",
-                     "Prolific PL2303 (COM109) /dev/ttyUSB9 [Prolific PL2303]",
-                     "FTDI FT232R USB UART (COM110) /dev/ttyUSB10 [FTDI FT232R USB UART]",
-                     "Arduino Uno (COM203) /dev/ttyACM3 [Arduino Uno]"}));
-}
 
 TEST(InventoryNaming, AdapterDescriptionsFromUdev)
 {

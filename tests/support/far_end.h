@@ -46,11 +46,6 @@ public:
     // The far end stops taking bytes, as a hung antenna unit or adapter does: what the program
     // writes from now on waits in the line's buffer until it is full.
     void stop_reading();
-    // Stops reading and fills the line's buffer from the far side's own system, so that the
-    // program's next write finds no room. Call it once the program has opened the line. False
-    // where the system keeps a second opener out (Linux's TIOCEXCL, except for root).
-    bool fill_line();
-    // Takes bytes again; the ones fill_line put in are not counted as arrived.
     void resume_reading();
 
 private:

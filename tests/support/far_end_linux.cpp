@@ -1,39 +1,42 @@
 #include "far_end.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cerrno>
-#include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
-#include "line_filler_linux.h"
 #include "pseudo_terminal_linux.h"
 #include "thread_priority.h"
 
 namespace tervalink::test {
+namespace {
+
+// Asks the reading thread for a change and waits until it has made it.
+void ask(std::atomic<bool>& request, bool value, const std::atomic<bool>& made)
+{
+    request = value;
+    while (made != value)
+        ::poll(nullptr, 0, 1);
+}
+
+} // namespace
 
 // A pseudo-terminal, reachable by its own path and, in a device folder of its own, as ttyUSB7:
 // COM 107 of a line whose device root is that folder.
 struct FarEnd::Link {
     PseudoTerminal pty;
-    std::string folder;
+    std::string folder = std::filesystem::temp_directory_path() / "tervalink-devices.XXXXXX";
     std::atomic<bool> unplug_asked{false};
     std::atomic<bool> hung_up{false};
     std::atomic<bool> pause_asked{false};
     std::atomic<bool> paused{false};
-    std::atomic<std::size_t> filler{0}; // bytes of fill_line still to be read and dropped
 
     Link()
     {
-        std::string pattern = (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
-                              std::string("/tervalink-devices.XXXXXX");
-        if (::mkdtemp(pattern.data()) == nullptr ||
-            ::symlink(pty.slave_path().c_str(), (pattern + "/ttyUSB7").c_str()) != 0)
+        if (::mkdtemp(folder.data()) == nullptr ||
+            ::symlink(pty.slave_path().c_str(), (folder + "/ttyUSB7").c_str()) != 0)
             throw std::runtime_error("cannot make a device folder for the far end");
-        folder = pattern;
     }
     ~Link()
     {
@@ -72,42 +75,13 @@ std::string FarEnd::unmapped_port_failure() const
 }
 
 // The reading thread hangs up itself, so that no descriptor is closed under its poll.
-void FarEnd::unplug()
-{
-    link_->unplug_asked = true;
-    while (!link_->hung_up)
-        ::poll(nullptr, 0, 1);
-}
+void FarEnd::unplug() { ask(link_->unplug_asked, true, link_->hung_up); }
 
-void FarEnd::stop_reading()
-{
-    link_->pause_asked = true;
-    while (!link_->paused)
-        ::poll(nullptr, 0, 1);
-}
+void FarEnd::stop_reading() { ask(link_->pause_asked, true, link_->paused); }
 
-// The slave is opened beside the program for a moment, in the settings the program gave it (a
-// change of settings would let the kernel make room again).
-bool FarEnd::fill_line()
-{
-    stop_reading();
-    const int slave = ::open(device_path_.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (slave < 0 && errno == EBUSY)
-        return false;
-    if (slave < 0)
-        throw std::runtime_error("cannot open " + device_path_ + " to fill the line");
-    link_->filler += tervalink::test::fill_until_full(slave);
-    ::close(slave);
-    return true;
-}
+void FarEnd::resume_reading() { ask(link_->pause_asked, false, link_->paused); }
 
-void FarEnd::resume_reading()
-{
-    link_->pause_asked = false;
-    while (link_->paused)
-        ::poll(nullptr, 0, 1);
-}
-
+// An unplugged line has no master: poll waits out its time for it.
 void FarEnd::read_until_stopped()
 {
     while (!stopping_) {
@@ -120,12 +94,9 @@ void FarEnd::read_until_stopped()
             ::poll(nullptr, 0, 1);
             continue;
         }
-        const int master = link_->pty.master_fd();
-        pollfd readable{master, POLLIN, 0};
-        if (master < 0 || ::poll(&readable, 1, 10) <= 0) {
-            ::poll(nullptr, 0, master < 0 ? 5 : 0);
+        pollfd readable{link_->pty.master_fd(), POLLIN, 0};
+        if (::poll(&readable, 1, 10) <= 0)
             continue;
-        }
         // With no program holding the slave, the master reports a hang-up at once: wait for
         // the program to open it instead of spinning.
         if ((readable.revents & POLLIN) == 0) {
@@ -133,11 +104,7 @@ void FarEnd::read_until_stopped()
             continue;
         }
         const auto arrived = Clock::now();
-        std::vector<std::uint8_t> fresh = link_->pty.read_available();
-        const std::size_t dropped = std::min(fresh.size(), link_->filler.load());
-        link_->filler -= dropped;
-        fresh.erase(fresh.begin(), fresh.begin() + static_cast<std::ptrdiff_t>(dropped));
-        record(fresh, arrived);
+        record(link_->pty.read_available(), arrived);
     }
 }
 

@@ -4,17 +4,19 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <sstream>
 #include <stdexcept>
 
 namespace tervalink::test {
 namespace {
 
 // The ports wine_far_ends made for this process: "<folder>;n1,n2,...". A port is lent to one
-// far end at a time; an unplugged one is never lent again.
+// far end at a time, the one given back longest ago first; an unplugged one is never lent again.
 struct Pool {
     std::string folder;
-    std::vector<int> numbers;
-    std::vector<bool> lent;
+    std::deque<int> free;
     std::mutex mutex;
 
     Pool()
@@ -23,34 +25,26 @@ struct Pool {
         if (given == nullptr)
             throw std::runtime_error("no far ends: run the Windows tests through scripts/wine-test, "
                                      "which maps COM ports onto pseudo-terminals");
-        const std::string text = given;
-        folder = text.substr(0, text.find(';'));
-        for (std::size_t at = text.find(';') + 1; at < text.size();) {
-            const std::size_t end = std::min(text.find(',', at), text.size());
-            numbers.push_back(std::stoi(text.substr(at, end - at)));
-            at = end + 1;
-        }
-        lent.assign(numbers.size(), false);
+        std::istringstream text(given);
+        std::getline(text, folder, ';');
+        for (int number = 0; text >> number; text.ignore())
+            free.push_back(number);
     }
 
     int borrow()
     {
         const std::lock_guard lock(mutex);
-        for (std::size_t i = 0; i < numbers.size(); ++i) {
-            if (!lent[i]) {
-                lent[i] = true;
-                return numbers[i];
-            }
-        }
-        throw std::runtime_error("every far end wine_far_ends made is taken");
+        if (free.empty())
+            throw std::runtime_error("every far end wine_far_ends made is taken");
+        const int number = free.front();
+        free.pop_front();
+        return number;
     }
 
     void give_back(int number)
     {
         const std::lock_guard lock(mutex);
-        for (std::size_t i = 0; i < numbers.size(); ++i)
-            if (numbers[i] == number)
-                lent[i] = false;
+        free.push_back(number);
     }
 };
 
@@ -73,14 +67,6 @@ void ask(const std::string& base, const std::string& request)
     for (int waited = 0; waited < 5000 && !exists(asked + ".done"); ++waited)
         ::Sleep(1);
     ::DeleteFileA((asked + ".done").c_str());
-}
-
-std::uint64_t little_endian(const unsigned char* bytes, int count)
-{
-    std::uint64_t value = 0;
-    for (int i = count - 1; i >= 0; --i)
-        value = value << 8 | bytes[i];
-    return value;
 }
 
 } // namespace
@@ -141,32 +127,28 @@ void FarEnd::unplug()
 
 void FarEnd::stop_reading() { ask(link_->base, "stop"); }
 
-bool FarEnd::fill_line()
-{
-    ask(link_->base, "fill");
-    return true;
-}
-
 void FarEnd::resume_reading() { ask(link_->base, "resume"); }
 
-// The arrival times are the Linux side's: gaps between them are what the line carried.
+// The arrival times are the Linux side's: gaps between them are what the line carried. ReadFile
+// sets `count` to 0 before anything else, so a failed read adds nothing.
 void FarEnd::read_until_stopped()
 {
     std::vector<unsigned char> pending;
     while (!stopping_) {
         unsigned char chunk[4096];
         DWORD count = 0;
-        if (!::ReadFile(link_->records, chunk, sizeof chunk, &count, nullptr))
-            count = 0;
+        ::ReadFile(link_->records, chunk, sizeof chunk, &count, nullptr);
         pending.insert(pending.end(), chunk, chunk + count);
         while (pending.size() >= 12) {
-            const std::size_t size = little_endian(pending.data() + 8, 4);
+            std::uint64_t at = 0;
+            std::uint32_t size = 0;
+            std::memcpy(&at, pending.data(), 8);
+            std::memcpy(&size, pending.data() + 8, 4);
             if (pending.size() < 12 + size)
                 break;
-            const Clock::time_point arrived(
-                std::chrono::nanoseconds(little_endian(pending.data(), 8)));
-            record({pending.begin() + 12, pending.begin() + 12 + std::ptrdiff_t(size)}, arrived);
-            pending.erase(pending.begin(), pending.begin() + 12 + std::ptrdiff_t(size));
+            const auto end = pending.begin() + 12 + std::ptrdiff_t(size);
+            record({pending.begin() + 12, end}, Clock::time_point(std::chrono::nanoseconds(at)));
+            pending.erase(pending.begin(), end);
         }
         if (count == 0)
             ::Sleep(1);

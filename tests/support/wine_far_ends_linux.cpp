@@ -2,14 +2,14 @@
 // open a pseudo-terminal's master, so this Linux program does: it maps COUNT "COM n" ports of the
 // Wine prefix onto pseudo-terminals, runs the command, and records what arrives on each, with the
 // time of arrival, in a file the Windows side reads. Asked to by a file COMn.<request>, it hangs
-// up a line as a pulled adapter would (unplug), stops reading it (stop), stops reading and fills
-// its buffer through the slave (fill), or reads again (resume); then it makes COMn.<request>.done.
+// up a line as a pulled adapter would (unplug), stops reading it (stop), or reads again (resume);
+// then it makes COMn.<request>.done.
 //
 //   wine_far_ends COUNT COMMAND...    (WINEPREFIX names the prefix)
 //
 // The command finds the ports in TERVALINK_FAR_ENDS: "<folder as Windows names it>;n1,n2,...".
-// Each record is 8 bytes of CLOCK_MONOTONIC nanoseconds, 4 bytes of count, then the bytes, all
-// little-endian; a record is written with one write.
+// Each record is 8 bytes of steady_clock (CLOCK_MONOTONIC) nanoseconds and 4 bytes of count, in
+// the order of the machine both sides run on, then the bytes; a record is written with one write.
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -18,16 +18,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
+#include <filesystem>
 #include <string>
 #include <vector>
-
-#include "line_filler_linux.h"
 
 namespace {
 
@@ -41,30 +39,16 @@ struct Line {
     int master = -1;
     int record = -1;
     std::string link;
-    std::string slave;
     bool reading = true;
-    std::size_t filler = 0; // bytes of a fill still to be read and dropped
+    bool hung_up = true; // no program holds the slave
 };
 
-constexpr const char* requests[] = {"unplug", "stop", "fill", "resume"};
+constexpr const char* requests[] = {"unplug", "stop", "resume"};
 
 [[noreturn]] void fail(const std::string& what)
 {
     std::fprintf(stderr, "wine_far_ends: %s: %s\n", what.c_str(), std::strerror(errno));
     std::exit(125);
-}
-
-std::uint64_t now_ns()
-{
-    timespec at{};
-    ::clock_gettime(CLOCK_MONOTONIC, &at);
-    return std::uint64_t(at.tv_sec) * 1000000000u + std::uint64_t(at.tv_nsec);
-}
-
-bool exists(const std::string& path)
-{
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0;
 }
 
 int take_free_number(const std::string& locks, int after, int& lock)
@@ -93,7 +77,6 @@ Line open_line(const std::string& prefix, const std::string& folder, int after)
     // Wine must not inherit the master, or closing it here would not hang the line up.
     ::fcntl(line.master, F_SETFD, FD_CLOEXEC);
     ::fcntl(line.master, F_SETFL, ::fcntl(line.master, F_GETFL) | O_NONBLOCK);
-    line.slave = name;
     line.link = prefix + "/dosdevices/com" + std::to_string(line.number);
     ::unlink(line.link.c_str());
     if (::symlink(name, line.link.c_str()) != 0)
@@ -108,40 +91,23 @@ Line open_line(const std::string& prefix, const std::string& folder, int after)
 void record_arrival(Line& line)
 {
     std::uint8_t chunk[4096 + 12];
-    ssize_t count = ::read(line.master, chunk + 12, 4096);
+    const ssize_t count = ::read(line.master, chunk + 12, 4096);
     if (count <= 0)
         return;
-    const std::size_t dropped = std::min(line.filler, std::size_t(count));
-    line.filler -= dropped;
-    count -= ssize_t(dropped);
-    std::memmove(chunk + 12, chunk + 12 + dropped, std::size_t(count));
-    if (count == 0)
-        return;
-    const std::uint64_t at = now_ns();
-    for (int i = 0; i < 8; ++i)
-        chunk[i] = std::uint8_t(at >> (8 * i));
-    for (int i = 0; i < 4; ++i)
-        chunk[8 + i] = std::uint8_t(std::uint64_t(count) >> (8 * i));
-    if (::write(line.record, chunk, std::size_t(count) + 12) != count + 12)
+    const std::uint64_t at = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::steady_clock::now().time_since_epoch()).count();
+    const std::uint32_t size = std::uint32_t(count);
+    std::memcpy(chunk, &at, 8);
+    std::memcpy(chunk + 8, &size, 4);
+    if (::write(line.record, chunk, size + 12) != count + 12)
         fail("cannot record what arrived on COM" + std::to_string(line.number));
-}
-
-// The slave is opened beside the program for a moment, in the settings the program gave it (a
-// change of settings would let the kernel make room again).
-void fill(Line& line)
-{
-    const int slave = ::open(line.slave.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (slave < 0)
-        fail("cannot open " + line.slave + " to fill it");
-    line.filler += tervalink::test::fill_until_full(slave);
-    ::close(slave);
 }
 
 void serve_requests(Line& line, const std::string& folder)
 {
     for (const std::string request : requests) {
         const std::string asked = folder + "/COM" + std::to_string(line.number) + "." + request;
-        if (line.master < 0 || !exists(asked))
+        if (line.master < 0 || ::access(asked.c_str(), F_OK) != 0)
             continue;
         ::unlink(asked.c_str());
         if (request == "unplug") {
@@ -149,43 +115,29 @@ void serve_requests(Line& line, const std::string& folder)
             line.master = -1;
         }
         line.reading = request == "resume";
-        if (request == "fill")
-            fill(line);
         const int done = ::open((asked + ".done").c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
         ::close(done);
     }
 }
 
 // Relays until the command ends. A master without a program on its slave reports a hang-up at
-// once, so such a line is looked at every 2 ms instead of being waited on.
+// once, so such a line is not waited on, only looked at after each wait of at most 2 ms.
 int relay(std::vector<Line>& lines, const std::string& folder, pid_t child)
 {
-    std::vector<bool> hung_up(lines.size(), true);
     for (;;) {
-        std::vector<pollfd> watched;
-        std::vector<std::size_t> index;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            if (lines[i].master >= 0 && lines[i].reading && !hung_up[i]) {
-                watched.push_back({lines[i].master, POLLIN, 0});
-                index.push_back(i);
-            }
-        }
-        ::poll(watched.data(), watched.size(), 2);
-        for (std::size_t w = 0; w < watched.size(); ++w) {
-            if (watched[w].revents & POLLIN)
-                record_arrival(lines[index[w]]);
-            else if (watched[w].revents & POLLHUP)
-                hung_up[index[w]] = true;
-        }
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            if (hung_up[i] && lines[i].master >= 0 && lines[i].reading) {
-                pollfd alone{lines[i].master, POLLIN, 0};
+        std::vector<pollfd> live;
+        for (const Line& line : lines)
+            if (line.master >= 0 && line.reading && !line.hung_up)
+                live.push_back({line.master, POLLIN, 0});
+        ::poll(live.data(), live.size(), 2);
+        for (Line& line : lines) {
+            pollfd alone{line.master, POLLIN, 0}; // poll passes over a master already closed
+            if (line.reading)
                 ::poll(&alone, 1, 0);
-                hung_up[i] = (alone.revents & POLLHUP) != 0 && (alone.revents & POLLIN) == 0;
-                if (alone.revents & POLLIN)
-                    record_arrival(lines[i]);
-            }
-            serve_requests(lines[i], folder);
+            line.hung_up = (alone.revents & (POLLIN | POLLHUP)) == POLLHUP;
+            if (alone.revents & POLLIN)
+                record_arrival(line);
+            serve_requests(line, folder);
         }
         int status = 0;
         if (::waitpid(child, &status, WNOHANG) == child)
@@ -202,11 +154,9 @@ int main(int argc, char** argv)
         std::fputs("usage: WINEPREFIX=DIR wine_far_ends COUNT COMMAND...\n", stderr);
         return 125;
     }
-    char folder_template[] = "/tmp/tervalink-far-ends.XXXXXX";
-    const char* folder_made = ::mkdtemp(folder_template);
-    if (folder_made == nullptr)
+    std::string folder = "/tmp/tervalink-far-ends.XXXXXX";
+    if (::mkdtemp(folder.data()) == nullptr)
         fail("mkdtemp");
-    const std::string folder = folder_made;
     ::mkdir((std::string(prefix) + "/tervalink-far-ends").c_str(), 0700);
     std::vector<Line> lines;
     std::string numbers;
@@ -222,15 +172,9 @@ int main(int argc, char** argv)
         fail(std::string("cannot run ") + argv[2]);
     }
     const int status = relay(lines, folder, child);
-    for (const Line& line : lines) {
+    for (const Line& line : lines)
         ::unlink(line.link.c_str());
-        const std::string base = folder + "/COM" + std::to_string(line.number);
-        ::unlink((base + ".far").c_str());
-        for (const std::string request : requests) {
-            ::unlink((base + "." + request).c_str());
-            ::unlink((base + "." + request + ".done").c_str());
-        }
-    }
-    ::rmdir(folder.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
     return status;
 }
