@@ -9,7 +9,7 @@
 #include "satellite_table.h"
 #include "table_rows.h"
 
-namespace tervalink {
+namespace tervalink::test {
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -23,7 +23,7 @@ TEST(CheckData, ListsClashingRowsInSlotOrder)
     SatelliteTable table;
     EXPECT_EQ(check_data(table).lines, (Lines{" 8  1"}));
     for (auto [slot, row] : {std::pair{10, 0}, {2, 2}, {3, 1}, {5, 0}})
-        test::fill_row(table, slot, row, "1", "10787");
+        fill_row(table, slot, row, "1", "10787");
     table.set_option(3);
     table.set_text(Field::position, 5, "");
     table.set_text(Field::position, 2, " ");
@@ -33,11 +33,11 @@ TEST(CheckData, ListsClashingRowsInSlotOrder)
 
     SatelliteTable overflow;
     for (auto [slot, row, nid] : {std::tuple{0, 1, "1"}, {1, 0, "1"}, {2, 0, "70000"}, {2, 1, "1"}})
-        test::fill_row(overflow, slot, row, nid, "10787");
+        fill_row(overflow, slot, row, nid, "10787");
     const CheckDataResult stopped = check_data(overflow);
     EXPECT_EQ(stopped.lines, (Lines{" 0  1", " 1  0"}));
     EXPECT_EQ(stopped.failure.value_or(""), "NID of ASTRA 1 TP1: 70000 does not fit 0..65535");
 }
 
 } // namespace
-} // namespace tervalink
+} // namespace tervalink::test

@@ -8,15 +8,8 @@
 #include "data_file_lines.h"
 #include "data_file_reader.h"
 
-namespace tervalink {
+namespace tervalink::test {
 namespace {
-
-using test::file_lines;
-using test::join;
-using test::read;
-using test::texts;
-using test::Texts;
-using test::whole;
 
 // CR, LF and CR LF each end a line, and a line, a field or a CR LF pair may be cut anywhere
 // between two reads. Each case reads, whole and in pieces, over buffers whose every field is "o";
@@ -79,4 +72,4 @@ TEST(DataFileReader, EveryLineBreakAndCutReadsAlikeAndALineWithoutItsCommasKeeps
 }
 
 } // namespace
-} // namespace tervalink
+} // namespace tervalink::test

@@ -7,10 +7,8 @@
 #include "frame_decoder.h"
 #include "frames.h"
 
-namespace tervalink {
+namespace tervalink::test {
 namespace {
-
-using test::failure_of;
 
 // slot, row, position, NID, FREQ, SYMB, POL -> plain packet or the failure naming the first field
 // that does not fit, in packet order; tagged packet ("": not checked); whether the plain packet
@@ -87,4 +85,4 @@ TEST(Frames, AutosymPacketsMatchTheWireBytes)
 }
 
 } // namespace
-} // namespace tervalink
+} // namespace tervalink::test

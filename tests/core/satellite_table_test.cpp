@@ -30,12 +30,6 @@ TEST(SatelliteTable, StartsWithNamesAndPositionsAndAssignmentsKeepTheFirstCharac
     }
 }
 
-// A user's click on a check box: the box flips, then the rule runs.
-void user_ticks(SatelliteTable& table, int row, bool on = true)
-{
-    table.tick(row, on);
-}
-
 // The ticked rows and the rows whose caption is emphasised, then the selected choice.
 Rows state(const SatelliteTable& table)
 {
@@ -57,33 +51,33 @@ TEST(SatelliteTable, TicksFollowTheSelectedChoice)
 {
     SatelliteTable table;
     EXPECT_EQ(state(table), (Rows{-1, no_choice}));
-    user_ticks(table, 0); // nothing selected: undone
+    table.tick(0, true); // nothing selected: undone
     EXPECT_EQ(state(table), (Rows{-1, no_choice}));
     table.set_option(3);
     for (int i : {16, 17, 29})
-        user_ticks(table, i);
+        table.tick(i, true);
     EXPECT_EQ(state(table), (Rows{16, 29, -1, 3, 16, 29, 3}));
     table.set_option(5);
     EXPECT_EQ(state(table), (Rows{-1, 5, 18, 31, 5}));
     EXPECT_FALSE(table.option_set(3) || table.option_emphasis(3) || table.frame_emphasis(3));
     EXPECT_TRUE(table.option_emphasis(5) && table.frame_emphasis(5));
-    user_ticks(table, 18);
+    table.tick(18, true);
     table.set_option(5); // the same choice again
     EXPECT_EQ(state(table), (Rows{-1, 5, 18, 31, 5}));
     table.set_option(auto_symbol_choice);
     for (int i = 0; i < tp_row_count; ++i)
-        user_ticks(table, i);
+        table.tick(i, true);
     EXPECT_EQ(state(table), (Rows{-1, auto_symbol_choice}));
     EXPECT_TRUE(table.frame_emphasis(auto_symbol_choice) && table.option_emphasis(auto_symbol_choice));
 
     table.set_option(3);
-    user_ticks(table, 3);
-    user_ticks(table, 29);
+    table.tick(3, true);
+    table.tick(29, true);
     table.clear_selection();
     EXPECT_EQ(state(table), (Rows{3, 29, -1, no_choice}));
     EXPECT_FALSE(table.option_emphasis(3));
     EXPECT_TRUE(table.frame_emphasis(3));
-    user_ticks(table, 3, false); // unticking is always accepted
+    table.tick(3, false); // unticking is always accepted
     EXPECT_EQ(state(table), (Rows{29, -1, no_choice}));
 }
 

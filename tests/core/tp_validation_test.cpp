@@ -6,7 +6,7 @@
 #include "table_rows.h"
 #include "tp_validation.h"
 
-namespace tervalink {
+namespace tervalink::test {
 namespace {
 
 // NID, FREQ, SYMB, POL, position -> the largest failing code (0: all good). A table row is
@@ -30,8 +30,8 @@ TEST(TpValidation, GivesTheLargestFailingCode)
             << c.nid << '|' << c.freq << '|' << c.symb << '|' << c.pol << '|' << c.position;
 
     SatelliteTable table;
-    test::fill_row(table, 5, 2);
-    test::fill_row(table, 0, 1);
+    fill_row(table, 5, 2);
+    fill_row(table, 0, 1);
     table.set_text(Field::position, 5, "3600");
     EXPECT_EQ(check_tp_fields(table, 31), 4);
     EXPECT_EQ(check_tp_fields(table, 13), 0);
@@ -40,4 +40,4 @@ TEST(TpValidation, GivesTheLargestFailingCode)
 }
 
 } // namespace
-} // namespace tervalink
+} // namespace tervalink::test

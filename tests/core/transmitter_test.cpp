@@ -1,5 +1,4 @@
 // The sending engine on a virtual clock: schedules, deadlines, stops and failing writes.
-#include <functional>
 #include <future>
 #include <string>
 
@@ -8,13 +7,8 @@
 #include "line_rig.h"
 #include "transmitter.h"
 
-namespace tervalink {
+namespace tervalink::test {
 namespace {
-
-using test::Bytes;
-using test::Log;
-using test::Rig;
-using test::ticks_of;
 
 // Three frames with pauses of 30, 20 and 10 ticks; progress 1 after the second.
 Transmission three_frames(std::uint8_t type = 'S')
@@ -103,4 +97,4 @@ TEST(Sender, StopWakesAPauseOfTheMonotonicClock)
 }
 
 } // namespace
-} // namespace tervalink
+} // namespace tervalink::test

@@ -11,7 +11,7 @@
 #include "update_preparation.h"
 #include "worked_frames.h"
 
-namespace tervalink {
+namespace tervalink::test {
 namespace {
 
 struct Row { const char *nid, *freq, *symb, *pol; bool ticked; };
@@ -49,14 +49,14 @@ TEST(UpdatePreparation, EntryAndClashTestsRefuseWithOnlyTheirMessage)
          {rate_clash, true}}};
     for (const auto& c : cases) {
         SatelliteTable table;
-        test::fill_auto(table, test::autosym_rates);
+        fill_auto(table, autosym_rates);
         for (auto [k, rate] : c.rates)
             table.set_text(Field::auto_rate, k, rate);
         c.choice == no_choice ? table.clear_selection() : table.set_option(c.choice);
         table.set_text(Field::position, 3, c.position);
         for (int r = 0; r < rows_per_slot; ++r) {
             if (const Row& row = c.rows[r]; row.nid) {
-                test::fill_row(table, 3, r, row.nid, row.freq, row.symb, row.pol);
+                fill_row(table, 3, r, row.nid, row.freq, row.symb, row.pol);
                 table.tick(row_index(3, r), row.ticked);
             }
         }
@@ -65,9 +65,9 @@ TEST(UpdatePreparation, EntryAndClashTestsRefuseWithOnlyTheirMessage)
         EXPECT_EQ(std::get<UpdateRefusal>(prepared), c.refusal);
     }
     SatelliteTable table;
-    test::fill_auto(table, std::array{"0", "32000", "1", "1e3", " 5 ", "+7", "0", "0", "9", "10"});
+    fill_auto(table, std::array{"0", "32000", "1", "1e3", " 5 ", "+7", "0", "0", "9", "10"});
     EXPECT_TRUE(std::holds_alternative<Transmission>(prepare_update(table)));
 }
 
 } // namespace
-} // namespace tervalink
+} // namespace tervalink::test

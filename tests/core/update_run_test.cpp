@@ -14,12 +14,8 @@
 #include "table_rows.h"
 #include "update_run.h"
 
-namespace tervalink {
+namespace tervalink::test {
 namespace {
-
-using test::Log;
-using test::Rig;
-using test::Ticks;
 
 const std::string updating = "status Updating ...   Please wait a few minutes.";
 const std::string completed = "status Update has been completed.";
@@ -46,7 +42,7 @@ public:
     SatelliteTable table;
     VirtualClock clock;
     Rig rig{clock};
-    test::FakeSleepGuard awake;
+    FakeSleepGuard awake;
     Updater updater{table, rig, clock, awake, rig, [](const std::function<void()>& report) { report(); }};
 };
 
@@ -59,7 +55,7 @@ TEST_F(UpdateRun, OneRowSchedule)
     EXPECT_TRUE(rig.log.empty());
     fill_row(3, 1);
     ASSERT_EQ(run(), UpdateOutcome::completed);
-    EXPECT_EQ(rig.wire, test::repeated({test::hotbird_tp2, test::hotbird_tp2, test::hotbird_tp2_tagged}, 15));
+    EXPECT_EQ(rig.wire, repeated({hotbird_tp2, hotbird_tp2, hotbird_tp2_tagged}, 15));
     EXPECT_EQ(Ticks(rig.ticks.begin(), rig.ticks.begin() + 7), (Ticks{0, 30, 60, 290, 320, 350, 600}));
     EXPECT_EQ(rig.log,
               (Log{"busy on", "lamp start", updating, "max 15", "value 1@0", "awake", "value 1@290", "value 2@600",
@@ -71,9 +67,9 @@ TEST_F(UpdateRun, OneRowSchedule)
 // Five times the rates packet, 150 ticks, its tagged copy, 20 j + 200 ticks.
 TEST_F(UpdateRun, AutoSymbolSchedule)
 {
-    test::fill_auto(table, test::autosym_rates);
+    fill_auto(table, autosym_rates);
     ASSERT_EQ(run(), UpdateOutcome::completed);
-    EXPECT_EQ(rig.wire, test::repeated({test::autosym, test::autosym_tagged}, 5));
+    EXPECT_EQ(rig.wire, repeated({autosym, autosym_tagged}, 5));
     EXPECT_EQ(rig.ticks, (Ticks{0, 150, 370, 520, 760, 910, 1170, 1320, 1600, 1750}));
     EXPECT_EQ(rig.log, (Log{"busy on", "lamp start", updating, "max 15", "value 1@0", "awake", "value 3@370", "value 6@760",
                             "value 9@1170", "value 12@1600", "value 15@2050", "may sleep", "lamp stop", completed, "busy off"}));
@@ -124,12 +120,12 @@ TEST_F(UpdateRun, FailuresTakeTheErrorPath)
 // end is still to be shown (the window destroyed mid-update) lets the machine sleep as it goes.
 TEST_F(UpdateRun, StopsAndTheUpdatersEndLetTheMachineSleep)
 {
-    test::fill_auto(table, test::autosym_rates);
+    fill_auto(table, autosym_rates);
     clock.at(200 * tick_period, [&] { updater.stop("the port is closed"); });
     EXPECT_EQ(run(), UpdateOutcome::failed);
     EXPECT_EQ(Log(rig.log.begin() + 4, rig.log.end()), (Log{"value 1@0", "awake", "may sleep", "lamp stop", "disconnect", error,
                                                             "busy off", "box the port is closed"}));
-    test::HeldClock held;
+    HeldClock held;
     held.hold_at_pause(2);
     auto going = std::make_unique<Updater>(table, rig, held, awake, rig, [](const std::function<void()>&) {});
     going->run();
@@ -139,4 +135,4 @@ TEST_F(UpdateRun, StopsAndTheUpdatersEndLetTheMachineSleep)
 }
 
 } // namespace
-} // namespace tervalink
+} // namespace tervalink::test

@@ -9,11 +9,9 @@
 #include <string_view>
 #include <sys/mman.h>
 #include <unistd.h>
-#include <vector>
 
 #include "data_file.h"
-#include "data_file_reader.h"
-#include "failure.h"
+#include "data_file_lines.h"
 #include "satellite_table.h"
 #include "text.h"
 
@@ -74,20 +72,6 @@ void check_applied(const SatelliteTable& table, const ImportBuffers& buffers)
     require(table.selected_choice() == no_choice, "selection cleared");
 }
 
-std::string read_in_pieces(const std::string& name, std::string_view bytes, DataFileReader& reader)
-{
-    const std::size_t piece = bytes.empty() ? 1 : 1 + static_cast<unsigned char>(bytes[0]) % 7;
-    try {
-        reader.start(name);
-        for (std::size_t at = 0; at < bytes.size(); at += piece)
-            reader.feed(bytes.substr(at, piece));
-        reader.finish();
-    } catch (const Failure& failure) {
-        return failure.what();
-    }
-    return {};
-}
-
 } // namespace
 } // namespace tervalink::fuzzing
 
@@ -102,19 +86,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     table.set_option(4);
     table.tick(4, true);
     const SatelliteTable before = table;
-    std::string failure;
-    try {
-        import_data_file(path, reader, table);
-    } catch (const Failure& caught) {
-        failure = caught.what();
-    }
+    const std::string failure = test::failure_of([&] { import_data_file(path, reader, table); });
     if (failure.empty())
         check_applied(table, reader.buffers());
     else
         require(table == before, "table untouched by a failed import");
 
-    DataFileReader pieces(earlier_buffers());
-    require(read_in_pieces(path, bytes, pieces) == failure, "pieces fail as the whole file fails");
-    require(same_buffers(pieces.buffers(), reader.buffers()), "pieces fill the buffers alike");
+    ImportBuffers pieces = earlier_buffers();
+    const std::size_t piece = bytes.empty() ? 1 : 1 + static_cast<unsigned char>(bytes[0]) % 7;
+    require(test::read(pieces, bytes, piece, path) == failure, "pieces fail as the whole does");
+    require(same_buffers(pieces, reader.buffers()), "pieces fill the buffers alike");
     return 0;
 }

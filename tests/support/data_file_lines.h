@@ -37,13 +37,14 @@ inline std::string join(const std::vector<std::string>& lines, const std::string
     return text;
 }
 
-// Reads the text as the file "f.csv" fed in pieces of the given size, then finishes.
+// Reads the text as the file `name` fed in pieces of the given size, then finishes.
 // The buffers are those the read leaves.
-inline std::string read(ImportBuffers& buffers, std::string_view text, std::size_t piece = whole)
+inline std::string read(ImportBuffers& buffers, std::string_view text, std::size_t piece = whole,
+                        const std::string& name = "f.csv")
 {
     DataFileReader reader(buffers);
     const std::string failure = failure_of([&] {
-        reader.start("f.csv");
+        reader.start(name);
         for (std::size_t at = 0; at < text.size(); at += piece)
             reader.feed(text.substr(at, piece));
         reader.feed({});
