@@ -30,11 +30,7 @@ TEST(Ports, ListsWhatScanPortsWould)
              ""},
             {{}, std::nullopt, 0, "", ""},
             {{{"Serial port (COM1)", "/dev/ttyS0", "Serial port", ""}}, failure, 4, "",
-             failure + "\n"},
-            {std::vector<InventoryDevice>(101, {"Port (COM7)", "/dev/ttyS6", "Port", ""}),
-             std::nullopt, 4, "",
-             "Subscript out of range: more than 100 serial ports were found; unplug the adapters "
-             "you do not need and scan again\n"}};
+             failure + "\n"}};
     for (const auto& [devices, fails, status, out, err] : cases) {
         test::FakeInventory inventory;
         inventory.listed = devices;
@@ -83,14 +79,6 @@ TEST(Ports, NotesEachAdapterWithoutAUsablePort)
                   "its driver 3.8.2023.2 cannot set up the port of many CH340 chips: roll the "
                   "driver back to 3.7 or 3.5 (Device Manager, the port's Driver tab, Roll Back "
                   "Driver)."}));
-}
-
-TEST(Ports, TakesNoArguments)
-{
-    std::istringstream in;
-    std::ostringstream refused, usage;
-    EXPECT_EQ(run_frames_tool(std::vector<std::string>{"ports", "now"}, in, refused, usage), 2);
-    EXPECT_EQ(test::lines_of(usage.str()).at(0), "tervalink-frames: ports takes no arguments");
 }
 
 // The system's own discovery: each line's "COM n" must open the device listed with it. On Linux

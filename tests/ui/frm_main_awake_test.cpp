@@ -15,12 +15,8 @@ private slots:
     {
         for (const bool disconnect : {false, true}) {
             SystemSleepGuard system_guard;
-            MessageBoxCloser boxes;
             WindowFixture ui({}, {}, nullptr, true, &system_guard);
-            ui.perform(ui.connect_steps() + hotbird_tp2_steps);
-            ui.clock.hold_at_pause(3);
-            ui.perform({"cmdSend"});
-            QVERIFY(ui.clock.wait_until_held());
+            QVERIFY(ui.send_held_in_pause(hotbird_tp2_steps, 3));
             QCOMPARE(logind_inhibitors(), std::vector<std::string>{"sleep:idle | Tervalink | Tervalink is "
                                                                    "sending an update to the antenna unit | block"});
             disconnect ? ui.perform({"CmdConnect"}) : ui.clock.release();

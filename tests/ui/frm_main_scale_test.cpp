@@ -8,20 +8,19 @@ using namespace tervalink::test;
 
 namespace {
 
-// Five controls in the design's own size, as the layout test pins them.
-const QMap<QString, QRect> pinned{
-    {"Frame1", {8, 8, 633, 113}}, {"cboPort", {64, 32, 81, 21}}, {"opSat_9", {984, 0, 113, 33}},
-    {"chTp_16", {416, 192, 49, 17}}, {"txtAutoSym_9", {1232, 464, 40, 19}}};
-
-// Each named control's box in the window's coordinates.
-QMap<QString, QRect> boxes(const WindowFixture& ui)
+// The width a control leaves its caption: beside the indicator of an option or tick, within a
+// button's frame (4 pixels a side), or the whole label.
+int caption_room(const QWidget* control)
 {
-    QMap<QString, QRect> seen;
-    for (QWidget* control : ui.window->findChildren<QWidget*>())
-        if (!control->objectName().isEmpty() && !control->objectName().startsWith("qt_"))
-            seen[control->objectName()] = {control->mapTo(ui.window.get(), QPoint()),
-                                           control->size()};
-    return seen;
+    const bool radio = control->inherits("QRadioButton");
+    if (!radio && !control->inherits("QCheckBox"))
+        return control->width() - (control->inherits("QPushButton") ? 8 : 0);
+    QStyleOptionButton option;
+    option.initFrom(control);
+    return control->style()
+        ->subElementRect(radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents,
+                         &option, control)
+        .width();
 }
 
 // The controls of `design` whose edges stand more than a pixel from the design's times `factor`;
@@ -87,8 +86,8 @@ private slots:
         QVERIFY(at_floor ? outer.topLeft() == area.topLeft() : area.contains(outer));
         QCOMPARE(clipped_or_unevenly_sized(ui, factor), QStringList());
         QVERIFY(!ui.find("cmdCheck")->isVisible() && ui.find("cmdCheck")->y() >= size.height());
-        const QMap<QString, QRect> scaled = boxes(ui);
-        QCOMPARE(misplaced(scaled, pinned, factor), QStringList());
+        const QMap<QString, QRect> scaled = control_boxes(ui);
+        QCOMPARE(misplaced(scaled, design_boxes, factor), QStringList());
         const int indicator = ui.find("chTp_0")->style()->pixelMetric(QStyle::PM_IndicatorWidth);
         const int design_indicator = QApplication::style()->pixelMetric(QStyle::PM_IndicatorWidth);
         QVERIFY(std::abs(indicator - design_indicator * factor) <= 1);
@@ -99,7 +98,7 @@ private slots:
 
         ui.window->move(QGuiApplication::screens().at(1)->geometry().topLeft() + QPoint(50, 50));
         QTRY_COMPARE(ui.window->size(), QSize(1288, 515));
-        QCOMPARE(misplaced(scaled, boxes(ui), factor), QStringList());
+        QCOMPARE(misplaced(scaled, control_boxes(ui), factor), QStringList());
         ui.window->move(own->geometry().topLeft() + QPoint(10, 10));
         QTRY_COMPARE(ui.window->size(), size); // back on its own screen, at its own factor
     }

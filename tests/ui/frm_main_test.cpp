@@ -48,7 +48,6 @@ class FrmMainTest : public QObject {
 private slots:
     void start_state_and_layout()
     {
-        MessageBoxCloser boxes;
         WindowFixture ui({"USB Serial (COM1)", "Mouse", "Modem (COM4)"});
         QCOMPARE(ui.window->windowTitle(), QStringLiteral("Tervalink V 1.34 (ZEPHLA)"));
         QCOMPARE(QList<QSize>({ui.window->minimumSize(), ui.window->maximumSize()}),
@@ -75,7 +74,7 @@ private slots:
         QCOMPARE(QList<int>({progress->maximum(), progress->value()}), QList<int>({100, 100}));
         QVERIFY(!progress->isTextVisible() && !ui.find("cmdSend")->isEnabled());
         QVERIFY(!ui.find("cmdCheck")->isVisible() && !ui.find("List2")->isVisible());
-        QVERIFY(boxes.texts.isEmpty());
+        QVERIFY(ui.messages.texts.isEmpty());
 
         ui.perform({"txtPos_0=12345", "txtNID_0=123456", "txtFreq_38=117781", "txtSym_20=275001",
                     "txtPol_5=HV", "txtAutoSym_9=320001"}); // each box keeps its field's length
@@ -83,13 +82,9 @@ private slots:
                            "txtAutoSym_9"}),
                  (QStringList{"1234", "12345", "11778", "27500", "H", "32000"}));
 
-        QList<QRect> placed;
-        for (const char* name : {"Frame1", "cboPort", "opSat_9", "chTp_16", "txtAutoSym_9"})
-            placed << QRect(ui.find(name)->mapTo(ui.window.get(), QPoint()), ui.find(name)->size());
-        // In pixels of the design's twips: 120,120,9495,1695; 960,480,1215,315 (840,360 in SYSTEM);
-        // 14760,0,1695,495; 6240,2880,735,255 (1320,840 in HOTBIRD); 18480,6960,600,285.
-        QCOMPARE(placed, (QList<QRect>{{8, 8, 633, 113}, {64, 32, 81, 21}, {984, 0, 113, 33},
-                                       {416, 192, 49, 17}, {1232, 464, 40, 19}}));
+        const QMap<QString, QRect> placed = control_boxes(ui);
+        for (const QString& name : design_boxes.keys())
+            QCOMPARE(placed[name], design_boxes[name]);
         for (QWidget* control : ui.window->findChildren<QWidget*>()) {
             const QString name = control->objectName();
             if (name.isEmpty() || name.startsWith("qt_"))
@@ -98,11 +93,6 @@ private slots:
             // have no Arial, so on both systems that is Liberation Sans.
             QCOMPARE(QFontInfo(control->font()).family(), QStringLiteral("Liberation Sans"));
             QCOMPARE(control->font().pointSizeF(), name.startsWith("txtPos") ? 9.75 : 8.25);
-            // Each caption fits: beside the indicator of an option or tick, on a label, within a
-            // button's frame.
-            if (control->inherits("QAbstractButton") || control->inherits("QLabel"))
-                QVERIFY2(QFontMetrics(control->font()).horizontalAdvance(ui.texts({name})[0]) <=
-                             caption_room(control), qPrintable(name));
         }
         // Every control of the design, each under its own name.
         QCOMPARE(marked(ui, [](QWidget* w) { return !w->objectName().startsWith("qt_"); }).size(),
@@ -122,13 +112,12 @@ private slots:
     // cmdScan_Click fills the port box again.
     void discovery_failure_at_start_and_scan_ports()
     {
-        MessageBoxCloser boxes;
         WindowFixture ui({}, "The device list cannot be read", nullptr, false);
         QCoreApplication::processEvents();
-        QVERIFY(boxes.texts.isEmpty()); // not before the window is shown
+        QVERIFY(ui.messages.texts.isEmpty()); // not before the window is shown
         ui.window->show();
-        QTRY_COMPARE(boxes.texts, QStringList{"The device list cannot be read"});
-        QVERIFY(boxes.form == std::tuple(QStringLiteral("Tervalink"), QMessageBox::NoIcon,
+        QTRY_COMPARE(ui.messages.texts, QStringList{"The device list cannot be read"});
+        QVERIFY(ui.messages.form == std::tuple(QStringLiteral("Tervalink"), QMessageBox::NoIcon,
                                          QMessageBox::StandardButtons(QMessageBox::Ok)));
         auto* ports = ui.find<QComboBox>("cboPort");
         QCOMPARE(ports->count(), 0);
@@ -140,7 +129,7 @@ private slots:
         ui.perform({"cmdScan"});
         QCOMPARE(ports->count(), 0);
         QCOMPARE(ports->currentText(), QString());
-        QCOMPARE(boxes.texts.size(), 1);
+        QCOMPARE(ui.messages.texts.size(), 1);
     }
 
     // The controls of the chain in the order Tab reaches them; the passive ones take no focus.
@@ -187,15 +176,15 @@ private slots:
     void import_through_the_file_dialog()
     {
         QTemporaryDir dir;
-        MessageBoxCloser boxes;
         WindowFixture ui;
         ui.perform({"opSat_4", "chTp_17", "txtNID_1=77", "cmdOpenSave"}); // cancelled: no path
         // A name beyond any 8-bit code page, in the system's own spelling of paths.
         ui.chosen_path = dir.filePath(QStringLiteral("Sätellit-данные-衛星.csv"));
         ui.perform({"cmdOpenSave"});
         QCOMPARE(ui.chooser_calls, 2);
-        QCOMPARE(boxes.texts, QStringList{"Cannot open " + QDir::toNativeSeparators(ui.chosen_path) +
-                                          ": no such file; check the name and the folder"});
+        QCOMPARE(ui.messages.texts,
+                 QStringList{"Cannot open " + QDir::toNativeSeparators(ui.chosen_path) +
+                             ": no such file; check the name and the folder"});
         QCOMPARE(ui.texts({"txtPos_0", "txtNID_1", "txtFreq_1"}), (QStringList{"282", "77", ""}));
         QVERIFY(ui.find<QRadioButton>("opSat_4")->isChecked());
 
@@ -207,7 +196,7 @@ private slots:
         file.write("22000,27500,30000,1000,2000,3000,4000,5000,6000,7000\r\n");
         file.close();
         ui.perform({"cmdOpenSave"});
-        QCOMPARE(boxes.texts.size(), 1);
+        QCOMPARE(ui.messages.texts.size(), 1);
         QCOMPARE(ui.texts({"txtPos_0", "txtPos_12", "txtNID_0", "txtFreq_0", "txtSym_0", "txtPol_0",
                            "txtPol_1", "txtNID_38", "txtFreq_38", "txtAutoSym_0", "txtAutoSym_9"}),
                  (QStringList{"1000", "1012", "0", "11000", "27500", "V", "H", "38", "11038",
@@ -221,7 +210,6 @@ private slots:
     // overflowing NID ends the check with its message.
     void check_data_lists_clashing_rows_in_the_hidden_list()
     {
-        MessageBoxCloser boxes;
         WindowFixture ui;
         auto* list = ui.find<QListWidget>("List2");
         list->addItem("left from before");
@@ -235,11 +223,11 @@ private slots:
                     "txtFreq_12=10787", "txtFreq_28=10787"});
         ui.find<QPushButton>("cmdCheck")->click();
         QCOMPARE(listed(), (QStringList{" 2  2", " 3  1", " 8  1", " 12  0"}));
-        QVERIFY(boxes.texts.isEmpty() && !list->isVisible());
+        QVERIFY(ui.messages.texts.isEmpty() && !list->isVisible());
         ui.perform({"txtNID_8=70000"}); // slot 8, row 0
         ui.find<QPushButton>("cmdCheck")->click();
         QCOMPARE(listed(), (QStringList{" 2  2", " 3  1"}));
-        QCOMPARE(boxes.texts, QStringList{"NID of USER 1 TP1: 70000 does not fit 0..65535"});
+        QCOMPARE(ui.messages.texts, QStringList{"NID of USER 1 TP1: 70000 does not fit 0..65535"});
     }
 };
 

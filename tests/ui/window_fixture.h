@@ -3,6 +3,7 @@
 #include <QtWidgets>
 #include <QTest>
 
+#include "failure_of.h"
 #include "fake_inventory.h"
 #include "fake_sleep_guard.h"
 #include "frm_main.h"
@@ -40,7 +41,8 @@ struct MessageBoxCloser {
 // The real window with doubles for the platform: a fake inventory, a file chooser that answers
 // `chosen_path`, updates on a held clock unless another is given, and the device root of a far
 // end of its own, which the port box reaches as `port_text`, and the machine kept awake by a fake
-// unless another guard is given. Shown, and exposed, unless told otherwise.
+// unless another guard is given; its message boxes closed and recorded in `messages`. Shown, and
+// exposed, unless told otherwise.
 struct WindowFixture {
     explicit WindowFixture(std::vector<std::string> device_names = {},
                            std::optional<std::string> inventory_failure = {},
@@ -95,20 +97,25 @@ struct WindowFixture {
             QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, at);
         }
     }
+    // Connects, performs `steps` and presses UPDATE: true once the update waits in pause `pause`
+    // of the held clock.
+    bool send_held_in_pause(const QStringList& steps, int pause)
+    {
+        perform(connect_steps() + steps);
+        clock.hold_at_pause(pause);
+        perform({"cmdSend"});
+        return clock.wait_until_held();
+    }
     // The port box text that reaches the far end, and the steps that connect to it.
     QString port_text() const { return QString::fromStdString(far_end.port_text()); }
     QStringList connect_steps() const { return {"cboPort=" + port_text(), "CmdConnect"}; }
     // Whether another program could open the far end's port now.
     bool device_free() const
     {
-        try {
-            SerialLine().open_path(far_end.device_path());
-        } catch (const std::exception&) {
-            return false;
-        }
-        return true;
+        return failure_of([this] { SerialLine().open_path(far_end.device_path()); }).empty();
     }
 
+    MessageBoxCloser messages;
     FakeInventory inventory;
     QString chosen_path;
     int chooser_calls = 0;
@@ -118,19 +125,22 @@ struct WindowFixture {
     std::unique_ptr<frmMain> window;
 };
 
-// The width a control leaves its caption: beside the indicator of an option or tick, within a
-// button's frame (4 pixels a side), or the whole label.
-inline int caption_room(const QWidget* control)
+// Five controls in the design's own size, in pixels of the design's twips: 120,120,9495,1695;
+// 960,480,1215,315 (840,360 in SYSTEM); 14760,0,1695,495; 6240,2880,735,255 (1320,840 in
+// HOTBIRD); 18480,6960,600,285.
+inline const QMap<QString, QRect> design_boxes{
+    {"Frame1", {8, 8, 633, 113}}, {"cboPort", {64, 32, 81, 21}}, {"opSat_9", {984, 0, 113, 33}},
+    {"chTp_16", {416, 192, 49, 17}}, {"txtAutoSym_9", {1232, 464, 40, 19}}};
+
+// Each named control's box in the window's coordinates.
+inline QMap<QString, QRect> control_boxes(const WindowFixture& ui)
 {
-    const bool radio = control->inherits("QRadioButton");
-    if (!radio && !control->inherits("QCheckBox"))
-        return control->width() - (control->inherits("QPushButton") ? 8 : 0);
-    QStyleOptionButton option;
-    option.initFrom(control);
-    return control->style()
-        ->subElementRect(radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents,
-                         &option, control)
-        .width();
+    QMap<QString, QRect> seen;
+    for (QWidget* control : ui.window->findChildren<QWidget*>())
+        if (!control->objectName().isEmpty() && !control->objectName().startsWith("qt_"))
+            seen[control->objectName()] = {control->mapTo(ui.window.get(), QPoint()),
+                                           control->size()};
+    return seen;
 }
 
 } // namespace tervalink::test
