@@ -120,9 +120,9 @@ std::string refusal_of(const char* devnode)
     return permission_advice(look_up_device_permission(devnode));
 }
 
-// Every device of a subsystem, by syspath; each is scanned once.
+// Every device of a subsystem, each visited once; `folder` names where a failed scan looked.
 template <typename Visit>
-void for_each_device(udev* context, const char* subsystem, Visit visit)
+void for_each_device(udev* context, const char* subsystem, const char* folder, Visit visit)
 {
     const UdevEnumerate enumerate(udev_enumerate_new(context));
     if (!enumerate)
@@ -131,14 +131,14 @@ void for_each_device(udev* context, const char* subsystem, Visit visit)
     if (result >= 0)
         result = udev_enumerate_scan_devices(enumerate.get());
     if (result < 0)
-        fail("the device list under /sys cannot be read", -result);
+        fail(std::string("the device list under ") + folder + " cannot be read", -result);
     udev_list_entry* entry = nullptr;
     udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate.get())) {
         const char* syspath = udev_list_entry_get_name(entry);
         // A device that went away since the scan is simply not listed.
         const UdevDevice device(udev_device_new_from_syspath(context, syspath));
         if (device)
-            visit(syspath, device.get());
+            visit(device.get());
     }
 }
 
@@ -160,33 +160,16 @@ SystemDeviceInventory::SystemDeviceInventory(std::function<bool()> modem_prober_
 std::vector<InventoryDevice> SystemDeviceInventory::devices()
 {
     const Udev context = open_udev();
-    const UdevEnumerate enumerate(udev_enumerate_new(context.get()));
-    if (!enumerate)
-        fail("the device manager udev cannot be reached", errno);
-    int result = udev_enumerate_add_match_subsystem(enumerate.get(), "tty");
-    if (result >= 0)
-        result = udev_enumerate_scan_devices(enumerate.get());
-    if (result < 0)
-        fail("the device list under /sys/class/tty cannot be read", -result);
-
     std::vector<SerialDeviceFacts> ports;
-    udev_list_entry* entry = nullptr;
-    udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate.get())) {
-        const char* syspath = udev_list_entry_get_name(entry);
-        const std::string_view name = std::strrchr(syspath, '/') + 1;
-        if (!port_number_for_device(name))
-            continue;
-        // A device that went away since the scan is simply not listed.
-        const UdevDevice device(udev_device_new_from_syspath(context.get(), syspath));
-        if (!device || !is_real_port(device.get(), name))
-            continue;
-        const char* devnode = udev_device_get_devnode(device.get());
-        if (devnode == nullptr)
-            continue;
-        udev_device* usb_device = usb_device_above(device.get());
-        ports.push_back({std::string(name), devnode, adapter_description(device.get()),
+    for_each_device(context.get(), "tty", "/sys/class/tty", [&](udev_device* device) {
+        const std::string_view name = udev_device_get_sysname(device);
+        const char* devnode = udev_device_get_devnode(device);
+        if (!port_number_for_device(name) || !is_real_port(device, name) || devnode == nullptr)
+            return;
+        udev_device* usb_device = usb_device_above(device);
+        ports.push_back({std::string(name), devnode, adapter_description(device),
                          usb_device ? adapter_identity(usb_adapter(usb_device)) : ""});
-    }
+    });
     return inventory_of(std::move(ports));
 }
 
@@ -194,7 +177,7 @@ std::vector<AdapterFacts> SystemDeviceInventory::adapters()
 {
     const Udev context = open_udev();
     std::map<std::string, AdapterFacts> found; // by the USB device's syspath
-    for_each_device(context.get(), "usb", [&](const char*, udev_device* interface) {
+    for_each_device(context.get(), "usb", "/sys", [&](udev_device* interface) {
         udev_device* usb_device = usb_device_above(interface);
         if (property(interface, "DEVTYPE") != "usb_interface" || usb_device == nullptr)
             return;
@@ -213,7 +196,7 @@ std::vector<AdapterFacts> SystemDeviceInventory::adapters()
     });
     if (found.empty())
         return {};
-    for_each_device(context.get(), "tty", [&](const char*, udev_device* tty) {
+    for_each_device(context.get(), "tty", "/sys/class/tty", [&](udev_device* tty) {
         const char* devnode = udev_device_get_devnode(tty);
         const std::string_view name = udev_device_get_sysname(tty);
         const auto port_number = port_number_for_device(name);
