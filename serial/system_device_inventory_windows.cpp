@@ -60,11 +60,20 @@ std::wstring string_value(HKEY key, const wchar_t* name)
 
 using DeviceSet = std::unique_ptr<void, BOOL(WINAPI*)(HDEVINFO)>;
 
-DeviceSet present_devices(const GUID* device_class)
+// Every present device of a class (of every class without one), each visited once; none when
+// the device manager cannot list them.
+template <typename Visit>
+void for_each_present_device(const GUID* device_class, Visit visit)
 {
     const DWORD flags = DIGCF_PRESENT | (device_class == nullptr ? DIGCF_ALLCLASSES : 0);
     const HDEVINFO opened = SetupDiGetClassDevsW(device_class, nullptr, nullptr, flags);
-    return {opened == INVALID_HANDLE_VALUE ? nullptr : opened, SetupDiDestroyDeviceInfoList};
+    if (opened == INVALID_HANDLE_VALUE)
+        return;
+    const DeviceSet set(opened, SetupDiDestroyDeviceInfoList);
+    SP_DEVINFO_DATA info{};
+    info.cbSize = sizeof(info);
+    for (DWORD index = 0; SetupDiEnumDeviceInfo(opened, index, &info); ++index)
+        visit(opened, info);
 }
 
 // A text property of the device (the first string of a list); empty when it has none.
@@ -133,19 +142,14 @@ AdapterFacts usb_identity(HDEVINFO set, SP_DEVINFO_DATA& info)
 std::map<std::wstring, std::pair<std::string, std::string>> friendly_names()
 {
     std::map<std::wstring, std::pair<std::string, std::string>> names;
-    const DeviceSet set = present_devices(&GUID_DEVCLASS_PORTS);
-    if (!set)
-        return names;
-    SP_DEVINFO_DATA info{};
-    info.cbSize = sizeof(info);
-    for (DWORD index = 0; SetupDiEnumDeviceInfo(set.get(), index, &info); ++index) {
-        const std::wstring port = device_key_value(set.get(), info, DIREG_DEV, L"PortName");
-        const std::string friendly = device_property(set.get(), info, SPDRP_FRIENDLYNAME);
+    for_each_present_device(&GUID_DEVCLASS_PORTS, [&](HDEVINFO set, SP_DEVINFO_DATA& info) {
+        const std::wstring port = device_key_value(set, info, DIREG_DEV, L"PortName");
+        const std::string friendly = device_property(set, info, SPDRP_FRIENDLYNAME);
         if (port.empty() || friendly.empty())
-            continue;
-        const AdapterFacts identity = usb_identity(set.get(), info);
+            return;
+        const AdapterFacts identity = usb_identity(set, info);
         names[port] = {friendly, identity.usb_id.empty() ? "" : adapter_identity(identity)};
-    }
+    });
     return names;
 }
 
@@ -172,37 +176,31 @@ SystemDeviceInventory::SystemDeviceInventory(std::function<bool()> modem_prober_
 std::vector<AdapterFacts> SystemDeviceInventory::adapters()
 {
     std::vector<AdapterFacts> adapters;
-    const DeviceSet set = present_devices(nullptr);
-    if (!set)
-        return adapters;
-    SP_DEVINFO_DATA info{};
-    info.cbSize = sizeof(info);
-    for (DWORD index = 0; SetupDiEnumDeviceInfo(set.get(), index, &info); ++index) {
-        AdapterFacts facts = usb_identity(set.get(), info);
-        facts.driver = device_property(set.get(), info, SPDRP_SERVICE);
+    for_each_present_device(nullptr, [&](HDEVINFO set, SP_DEVINFO_DATA& info) {
+        AdapterFacts facts = usb_identity(set, info);
+        facts.driver = device_property(set, info, SPDRP_SERVICE);
         const bool port = info.ClassGuid == GUID_DEVCLASS_PORTS;
         const bool serial = port || is_serial_driver(facts.driver) ||
                             is_known_serial_chip(facts.usb_id);
         facts.problem_code = problem_of(info.DevInst);
         if (facts.usb_id.empty() || !serial || (!port && !facts.problem_code))
-            continue;
-        const std::string vendor = device_property(set.get(), info, SPDRP_MFG);
-        const std::string model = device_property(set.get(), info, SPDRP_DEVICEDESC);
+            return;
+        const std::string vendor = device_property(set, info, SPDRP_MFG);
+        const std::string model = device_property(set, info, SPDRP_DEVICEDESC);
         facts.name = vendor.empty() ? model : vendor + " " + model;
-        facts.friendly_name = device_property(set.get(), info, SPDRP_FRIENDLYNAME);
-        const std::wstring port_name = device_key_value(set.get(), info, DIREG_DEV, L"PortName");
+        facts.friendly_name = device_property(set, info, SPDRP_FRIENDLYNAME);
+        const std::wstring port_name = device_key_value(set, info, DIREG_DEV, L"PortName");
         if (!port_name.empty())
             facts.ports.push_back(utf8_of(port_name));
         else if (!facts.problem_code)
-            continue; // not a port of its own
+            return; // not a port of its own
 
-        facts.driver_version =
-            utf8_of(device_key_value(set.get(), info, DIREG_DRV, L"DriverVersion"));
+        facts.driver_version = utf8_of(device_key_value(set, info, DIREG_DRV, L"DriverVersion"));
         // Without a driver Windows still names a service for some devices: none runs.
         if (facts.problem_code == 28u)
             facts.driver.clear();
         adapters.push_back(std::move(facts));
-    }
+    });
     return adapters;
 }
 
