@@ -1,8 +1,16 @@
 """The serial trials in the guest: tervalink-frames on Linux's own 8250 and ftdi_sio drivers."""
 
+import subprocess
 import sys
 
 from guest import Guest, main
+
+# AUTO SYMBOL, the shortest update (ten frames, 20.5 s), with the rates of the sample data file.
+RATES = (27500, 22000, 29900, 30000, 28000, 29700, 24500, 25000, 23000, 29950)
+AUTO_SYMBOL = "--choice 13 " + " ".join(f"--set auto:{k}={rate}" for k, rate in enumerate(RATES))
+SEND_BOTH = f'tervalink-frames send "COM 1" "COM 100" {AUTO_SYMBOL}'
+# The pause's bounds at the host: QEMU's TCG and the host's socket add a few ms either way.
+EARLY, LATE = 0.005, 0.025
 
 
 def texts(lines):
@@ -21,5 +29,76 @@ def ports(program):
         assert guest.errors() == [], f"unexpected notes: {texts(guest.errors())}"
 
 
+def planned(program):
+    """The frames `tervalink-frames plan` gives on the host: (tick, bytes) each."""
+    plan = subprocess.run([program, "plan", *AUTO_SYMBOL.split()], capture_output=True,
+                          text=True, check=True).stdout.splitlines()
+    return [(int(line.split()[0]), bytes.fromhex("".join(line.split()[1:])))
+            for line in plan if not line.startswith("end ")]
+
+
+def frame_arrivals(stream, frames):
+    """The host's arrival time of the first byte of each frame, walking the stream's chunks."""
+    starts, offset, at = [], 0, 0
+    for stamp, data in stream.chunks():
+        while len(starts) < len(frames) and at < offset + len(data):
+            starts.append(stamp)
+            at += len(frames[len(starts) - 1][1])
+        offset += len(data)
+    return starts
+
+
+def check_pauses(name, stream, frames):
+    arrivals = frame_arrivals(stream, frames)
+    errors = [(b - a) - (frames[i + 1][0] - frames[i][0]) / 100
+              for i, (a, b) in enumerate(zip(arrivals, arrivals[1:]))]
+    print(f"{name}: {len(errors)} pauses, {min(errors) * 1000:+.1f} .. "
+          f"{max(errors) * 1000:+.1f} ms of nominal")
+    assert all(-EARLY <= error <= LATE for error in errors), f"{name}: pause errors {errors}"
+
+
+def send(program):
+    frames = planned(program)
+    with Guest(program) as guest:
+        status, lines, _ = guest.run(SEND_BOTH + " --quiet", timeout=120)
+        assert status == 0, f"send ended with status {status}: {texts(guest.errors())}"
+        assert texts(lines) == ["COM 1 (/dev/ttyS0): completed, 1 update, 10 frames",
+                                "COM 100 (/dev/ttyUSB0): completed, 1 update, 10 frames"], texts(lines)
+        for name in ("uart", "ftdi"):
+            assert guest.streams[name].data() == b"".join(f for _, f in frames), name
+            check_pauses(name, guest.streams[name], frames)
+
+
+def unplug(program):
+    frames = planned(program)
+    with Guest(program) as guest:
+        guest.start(SEND_BOTH + " --quiet")
+        ftdi = guest.streams["ftdi"]
+        assert ftdi.wait_for(lambda s: len(s.data()) >= 2 * 24, 30), "no frames on the FTDI"
+        guest.qmp("device_del", id="ftdi")
+        status, lines, _ = guest.wait(120)
+        assert status == 4, f"send ended with status {status}"
+        assert guest.streams["uart"].data() == b"".join(f for _, f in frames)
+        # Whole frames up to the unplug, then at most the start of the frame it cut.
+        got = ftdi.data()
+        whole = 0
+        while whole < len(frames) and got.startswith(b"".join(f for _, f in frames[:whole + 1])):
+            whole += 1
+        cut = got[len(b"".join(f for _, f in frames[:whole])):]
+        assert whole >= 2 and frames[whole][1].startswith(cut), f"not frames at the host: {got}"
+        gone = "the device has gone (unplugged?)"
+        failure = (f"COM 100 (/dev/ttyUSB0) took {len(cut)} of the frame's 24 bytes; the antenna "
+                   f"unit received a cut frame: {gone}" if cut else
+                   f"Cannot send to COM 100 (/dev/ttyUSB0): {gone}")
+        # The line finds the unplug in the pause after its last frame or at the next write:
+        # the repetition of the one or of the other.
+        assert texts(lines) in ([
+            "COM 1 (/dev/ttyS0): completed, 1 update, 10 frames",
+            f"COM 100 (/dev/ttyUSB0): failed in update 1 of 1, AUTO SYMBOL, repetition "
+            f"{repetition} of 5 after {whole} frames: {failure}"]
+            for repetition in {(whole - 1) // 2 + 1, whole // 2 + 1}), texts(lines)
+        assert texts(guest.errors()) == [failure], texts(guest.errors())
+
+
 if __name__ == "__main__":
-    sys.exit(main({"ports": ports}))
+    sys.exit(main({"ports": ports, "send": send, "unplug": unplug}))
