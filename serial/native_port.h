@@ -49,6 +49,8 @@ inline constexpr int read_wait_ms = 100;
 class NativePort {
 public:
     explicit NativePort(const std::string& device_path); // throws Failure(reason)
+    // Closes the device after drain_or_discard: within write_bound_ms, whatever the device does.
+    // No write or read may run meanwhile.
     ~NativePort();
     NativePort(const NativePort&) = delete;
     NativePort& operator=(const NativePort&) = delete;
@@ -63,8 +65,12 @@ public:
     std::size_t read_some(std::span<std::uint8_t> buffer);
 
 private:
+    void hand_over(std::span<const std::uint8_t> bytes); // write_all on the system's own API
+
     struct Handle;
     std::unique_ptr<Handle> handle_;
+    // Once a write has failed, the device is not trusted to send what it still holds.
+    bool taking_ = true;
 };
 
 } // namespace tervalink

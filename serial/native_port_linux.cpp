@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "device_permission_linux.h"
+#include "port_closing.h"
 
 namespace tervalink {
 
@@ -84,6 +85,25 @@ std::string line_failure_reason(int error)
     return std::strerror(error);
 }
 
+// The tty's output queue. Once it is flushed, close() finds nothing to wait for but what the
+// UART's own FIFO holds, which its driver waits out within a few character times. The descriptor
+// being non-blocking does not shorten that wait: the tty's close ignores it.
+class TtyOutputQueue : public OutputQueue {
+public:
+    explicit TtyOutputQueue(int fd) : fd_(fd) {}
+    std::optional<std::size_t> unsent() override
+    {
+        int queued = 0;
+        if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued < 0)
+            return std::nullopt;
+        return static_cast<std::size_t>(queued);
+    }
+    void discard() override { ::tcflush(fd_, TCOFLUSH); }
+
+private:
+    int fd_;
+};
+
 [[noreturn]] void fail_write(std::size_t taken, std::size_t size, const std::string& reason)
 {
     if (taken > 0)
@@ -105,10 +125,16 @@ NativePort::NativePort(const std::string& device_path) : handle_(std::make_uniqu
                       "bit: " + std::string(std::strerror(error)));
 }
 
-NativePort::~NativePort() = default;
+// tcdrain is not used: it waits for the queue without any bound.
+NativePort::~NativePort()
+{
+    TtyOutputQueue queue(handle_->fd);
+    MonotonicClock clock;
+    drain_or_discard(queue, clock, taking_);
+}
 
 // The descriptor is non-blocking: a full queue is waited out with poll, within the bound.
-void NativePort::write_all(std::span<const std::uint8_t> bytes)
+void NativePort::hand_over(std::span<const std::uint8_t> bytes)
 {
     const int fd = handle_->fd;
     const std::size_t size = bytes.size();

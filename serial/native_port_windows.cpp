@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "comm_state_windows.h"
+#include "port_closing.h"
 #include "wide_text_windows.h"
 
 namespace tervalink {
@@ -171,6 +172,26 @@ Outcome run_operation(HANDLE port, HANDLE interrupted, Operation& operation, DWO
     return outcome;
 }
 
+// The driver's output queue. ClearCommError counts what the pending writes have still to send;
+// PurgeComm ends those writes and clears the driver's own buffer, so that CloseHandle (whose
+// cleanup cancels what is still queued) leaves nothing for the driver to wait out.
+class CommOutputQueue : public OutputQueue {
+public:
+    explicit CommOutputQueue(HANDLE port) : port_(port) {}
+    std::optional<std::size_t> unsent() override
+    {
+        DWORD errors = 0;
+        COMSTAT status{};
+        if (!::ClearCommError(port_, &errors, &status))
+            return std::nullopt;
+        return status.cbOutQue;
+    }
+    void discard() override { ::PurgeComm(port_, PURGE_TXABORT | PURGE_TXCLEAR); }
+
+private:
+    HANDLE port_;
+};
+
 } // namespace
 
 NativePort::NativePort(const std::string& device_path) : handle_(std::make_unique<Handle>())
@@ -186,9 +207,15 @@ NativePort::NativePort(const std::string& device_path) : handle_(std::make_uniqu
     apply_line_settings(handle_->port);
 }
 
-NativePort::~NativePort() = default;
+// FlushFileBuffers is not used: it waits for the queue without any bound.
+NativePort::~NativePort()
+{
+    CommOutputQueue queue(handle_->port);
+    MonotonicClock clock;
+    drain_or_discard(queue, clock, taking_);
+}
 
-void NativePort::write_all(std::span<const std::uint8_t> bytes)
+void NativePort::hand_over(std::span<const std::uint8_t> bytes)
 {
     Operation& writing = *handle_->writing;
     const Outcome outcome = run_operation(

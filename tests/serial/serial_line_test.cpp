@@ -1,7 +1,9 @@
 // serial/serial_line: bytes on the wire, exclusive opens, writes that fail, and writes to a device
 // that stops taking bytes. A far end (a pseudo-terminal, or under Wine a COM port mapped onto one)
 // stands in for the antenna unit.
+#include <algorithm>
 #include <future>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +32,41 @@ TEST(Line, FramesArriveByteExactOnePerWrite)
         line.write_frame(frame);
         sent.insert(sent.end(), frame.begin(), frame.end());
         ASSERT_TRUE(far_end.wait_for_bytes(sent.size(), std::chrono::seconds(5)));
+        EXPECT_EQ(far_end.bytes(), sent);
+    }
+}
+
+// A close right after whole writes drops nothing the device has been given, whether its far end
+// reads as the bytes come (many closes: a flush at the wrong moment loses bytes only now and then)
+// or reads them only after the close (more than its own buffer holds).
+TEST(Line, FramesWrittenJustBeforeACloseAllArrive)
+{
+    struct Case {
+        const char* what;
+        bool reading;
+        int closes;
+        int frame_pairs;
+    };
+    const Case cases[] = {{"reading", true, 20, 5}, {"reading after the close", false, 1, 200}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FarEnd far_end;
+        SerialLine line;
+        std::vector<std::uint8_t> sent;
+        if (!c.reading)
+            far_end.stop_reading();
+        for (int close = 0; close < c.closes; ++close) {
+            line.open_path(far_end.device_path());
+            for (int pair = 0; pair < c.frame_pairs; ++pair) {
+                for (const auto& frame : {test::hotbird_tp2, test::autosym}) {
+                    line.write_frame(frame);
+                    sent.insert(sent.end(), frame.begin(), frame.end());
+                }
+            }
+            line.close();
+        }
+        far_end.resume_reading();
+        ASSERT_TRUE(far_end.wait_for_bytes(sent.size(), std::chrono::seconds(10)));
         EXPECT_EQ(far_end.bytes(), sent);
     }
 }
@@ -80,6 +117,16 @@ TEST(Line, WritesFailOnAClosedOrUnpluggedPort)
     EXPECT_EQ(failure_of([&] { line.write_frame(frame); }), closed);
 }
 
+// How much of its frame a cut write handed over, from its failure: "COM 107 (...) took 4095 of
+// the frame's ..."; 0 for any other failure.
+std::size_t taken_of(const std::string& failure)
+{
+    const std::size_t took = failure.find(" took ");
+    if (took == std::string::npos || failure.find(" of the frame's ") == std::string::npos)
+        return 0;
+    return std::stoul(failure.substr(took + 6));
+}
+
 // A line open on "COM n" of a far end of its own.
 class OpenLine : public testing::Test {
 protected:
@@ -104,9 +151,7 @@ TEST_F(OpenLine, AWriteCutShortSaysHowMuchOfTheFrameWentOut)
                               "frame: the device took no more for 100 ms; check the adapter and "
                               "its cable";
     ASSERT_TRUE(failed.starts_with(before) && failed.ends_with(after)) << failed;
-    const std::string count = failed.substr(before.size(), failed.size() - before.size() - after.size());
-    ASSERT_EQ(count.find_first_not_of("0123456789"), std::string::npos) << count;
-    const std::size_t taken = std::stoul(count);
+    const std::size_t taken = taken_of(failed);
     EXPECT_GT(taken, 0u);
     far_end.resume_reading();
     ASSERT_TRUE(far_end.wait_for_bytes(taken, std::chrono::seconds(10)));
@@ -119,14 +164,20 @@ TEST_F(OpenLine, AWriteCutShortSaysHowMuchOfTheFrameWentOut)
 // name). The system may make room a moment after a cut write has ended, as Wine's does.
 class FullLine : public OpenLine {
 protected:
-    FullLine()
+    FullLine() { fill(); }
+    void fill()
     {
         far_end.stop_reading();
+        taken = 0;
         const std::vector<std::uint8_t> oversized(1 << 20, 0x55);
-        for (int writes = 0; writes < 10; ++writes)
-            if (!failure_of([&] { line.write_frame(oversized); }).starts_with(far_end.port_label()))
+        for (int writes = 0; writes < 10; ++writes) {
+            const std::string failed = failure_of([&] { line.write_frame(oversized); });
+            taken += taken_of(failed);
+            if (!failed.starts_with(far_end.port_label()))
                 break;
+        }
     }
+    std::size_t taken = 0; // bytes the line took before it was full
 };
 
 // A write that finds no room fails at its bound, naming the port and the bound; once the line's
@@ -139,6 +190,35 @@ TEST_F(FullLine, AWriteFindingNoRoomFailsAtItsBoundOrAtAStop)
     line.interrupt();
     EXPECT_EQ(failure_of([&] { line.write_frame(test::hotbird_tp2); }),
               cannot_send + "the write was interrupted by a stop");
+}
+
+// The real clock: a close on a full line whose device takes nothing returns at once and discards
+// what the device has not taken, after a stalled write and after a stop alike. Once the device
+// reads again, the line opened anew carries its new frame, not the stale bytes: what arrives is
+// at most what the far end's own buffer held before the close, and less than the line took.
+TEST_F(FullLine, ACloseDiscardsWhatTheStalledDeviceHasNotTaken)
+{
+    for (const bool stopped : {false, true}) {
+        SCOPED_TRACE(stopped ? "after a stop" : "after a stalled write");
+        if (stopped)
+            line.interrupt();
+        failure_of([&] { line.write_frame(test::hotbird_tp2); });
+        const auto closing = std::chrono::steady_clock::now();
+        line.close();
+        EXPECT_LT(std::chrono::steady_clock::now() - closing, std::chrono::seconds(1));
+        const std::size_t before = far_end.bytes().size();
+        far_end.resume_reading();
+        line.open();
+        line.write_frame(test::hotbird_tp2);
+        ASSERT_TRUE(far_end.wait_for_bytes(before + test::hotbird_tp2.size(), std::chrono::seconds(5)));
+        // Whatever else was still coming has had its time to arrive.
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        const std::vector<std::uint8_t> got = far_end.bytes();
+        ASSERT_GE(got.size(), before + test::hotbird_tp2.size());
+        EXPECT_LT(got.size() - before, taken) << "the stale bytes arrived";
+        EXPECT_TRUE(std::equal(test::hotbird_tp2.rbegin(), test::hotbird_tp2.rend(), got.rbegin()));
+        fill(); // for the next case
+    }
 }
 
 // Notes when the sending thread begins a write, and passes the write and the interrupt on.
