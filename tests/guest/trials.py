@@ -100,5 +100,44 @@ def unplug(program):
         assert texts(guest.errors()) == [failure], texts(guest.errors())
 
 
+# The host reads the 16550's first frame and then no more; a second opener fills the tty's queue
+# during the first pause and leaves, so the send's own close is the port's last.
+STALLED = (f'tervalink-frames send "COM 1" {AUTO_SYMBOL} --quiet & send=$!; sleep 0.5; '
+           'cat /dev/zero >/dev/ttyS0 & filler=$!; sleep 0.5; kill $filler; ')
+
+
+def stalled_guest(program):
+    guest = Guest(program)
+    guest.streams["uart"].stop_reading_after(24)
+    return guest
+
+
+def stall(program):
+    with stalled_guest(program) as guest:
+        status, _, ended = guest.run(STALLED + "wait $send", timeout=120)
+        assert status == 4, f"send ended with status {status}"
+        first_frame = guest.streams["uart"].chunks()[0][0]
+        bound_ran_out = first_frame + 1.5 + 0.1  # the second frame's write, then its bound
+        failure = "Cannot send to COM 1 (/dev/ttyS0): the device took no data for 100 ms; check " \
+                  "the adapter and its cable"
+        reported = [stamp for stamp, text in guest.errors() if text == failure]
+        assert reported, f"no stall reported: {texts(guest.errors())}"
+        print(f"reported {reported[0] - bound_ran_out:.2f} s after the bound ran out, "
+              f"exited {ended - reported[0]:.2f} s after that")
+        assert reported[0] - bound_ran_out <= 2, "the stall was reported late"
+        assert ended - reported[0] <= 2, "the process did not end within 2 s of its failure"
+
+
+def interrupt_stall(program):
+    with stalled_guest(program) as guest:
+        status, lines, ended = guest.run(STALLED + "echo @@sigint; kill -INT $send; wait $send",
+                                         timeout=120)
+        assert status == 130, f"send ended with status {status}"
+        signalled = [stamp for stamp, text in lines if text == "@@sigint"][0]
+        print(f"exited {ended - signalled:.2f} s after SIGINT")
+        assert ended - signalled <= 2, "the process did not end within 2 s of SIGINT"
+
+
 if __name__ == "__main__":
-    sys.exit(main({"ports": ports, "send": send, "unplug": unplug}))
+    sys.exit(main({"ports": ports, "send": send, "unplug": unplug, "stall": stall,
+                  "interrupt_stall": interrupt_stall}))
