@@ -15,6 +15,14 @@ TERVALINK_PACKAGES=(
   umockdev libumockdev-dev
 )
 
+# What the serial trials in a QEMU guest need (tests/guest/, scripts/guest): QEMU, the busybox
+# the guest runs on, xz for the kernel inside Debian's bzImage, objcopy (binutils) to leave the
+# program's debug information out of the guest, and Python for the trials' driver. Without them
+# the trials are skipped.
+TERVALINK_GUEST_PACKAGES=(
+  qemu-system-x86 busybox-static xz-utils binutils python3
+)
+
 # What scripts/package needs on top: CPack's Debian generator and the package checks.
 TERVALINK_PACKAGE_PACKAGES=(
   dpkg-dev file fakeroot lintian
