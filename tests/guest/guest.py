@@ -132,11 +132,16 @@ class Guest:
             raise Skip("QEMU did not start: " + self._qemu.stderr.read().decode()[-500:])
         self._monitor = self.streams["monitor"]
         self._monitor_seen = 0
-        self._reply()  # QMP's greeting
-        self.qmp("qmp_capabilities")
         self._commands_done = 0
-        if not self.console.wait_for(lambda s: any(t == "@@ready" for _, t in s.lines()), 120):
-            raise RuntimeError("the guest did not boot:\n" + self.console.data().decode())
+        try:
+            self._reply()  # QMP's greeting
+            self.qmp("qmp_capabilities")
+            if not self.console.wait_for(lambda s: any(t == "@@ready" for _, t in s.lines()),
+                                         120):
+                raise RuntimeError("the guest did not boot:\n" + self.console.data().decode())
+        except BaseException:
+            self.close()  # no QEMU left running behind a failed boot
+            raise
         self.booted = time.monotonic()
 
     def path(self, name):
