@@ -82,6 +82,7 @@ AdapterReturn await_adapter(const AdapterFacts& gone, std::string_view gone_devi
             try {
                 open(*device);
                 result.device = device;
+                result.adapter = candidate;
                 return result;
             } catch (const Failure& failure) {
                 result.open_failure = failure.what();

@@ -31,6 +31,7 @@ std::optional<AdapterFacts> adapter_on(const std::vector<AdapterFacts>& adapters
 
 struct AdapterReturn {
     std::optional<std::string> device; // the port opened, when the adapter came back in time
+    AdapterFacts adapter;              // as it came back
     bool interrupted = false;          // the wait was stopped
     std::string open_failure;          // why its port would not open, when it came back so
 };

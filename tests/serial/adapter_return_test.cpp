@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "adapter_return.h"
+#include "fake_arrivals.h"
 #include "fake_inventory.h"
 
 namespace tervalink {
@@ -57,27 +58,6 @@ TEST(AdapterReturn, SameAdapterByItsIdentity)
     EXPECT_FALSE(adapter_on(listed, "/dev/ttyUSB1"));
 }
 
-// Arrivals as a script: each wait runs the next step on the inventory and wakes as it says.
-struct ScriptedArrivals : AdapterArrivals {
-    struct Step { std::function<void()> change; ArrivalWait woken; };
-    std::vector<Step> script;
-    std::vector<std::string> calls;
-    void listen() override { calls.push_back("listen"); }
-    void stop_listening() override { calls.push_back("stop"); }
-    ArrivalWait wait(std::chrono::steady_clock::time_point) override
-    {
-        calls.push_back("wait");
-        if (script.empty())
-            return ArrivalWait::timed_out;
-        const Step step = script.front();
-        script.erase(script.begin());
-        if (step.change)
-            step.change();
-        return step.woken;
-    }
-    void interrupt() override {}
-};
-
 // The adapter found again under its new name (Linux's and Windows' alike), the inventory looked
 // at once at the start and once after each arrival, the port it came back on opened; another
 // adapter, a port that does not open yet, an unreadable inventory, a stop and the deadline.
@@ -93,7 +73,7 @@ TEST(AdapterReturn, WaitsForTheSameAdapterAndOpensItsPort)
         AdapterFacts gone;
         std::string gone_device;
         std::vector<AdapterFacts> at_start;
-        std::vector<ScriptedArrivals::Step> script;
+        std::vector<test::ScriptedArrivals::Step> script;
         std::string refused; // the device whose open fails once
         std::string device;  // opened; empty when none
         std::vector<std::string> opened;
@@ -119,7 +99,7 @@ TEST(AdapterReturn, WaitsForTheSameAdapterAndOpensItsPort)
     for (const auto& c : cases) {
         inventory.plugged_in = c.at_start;
         inventory.failure.reset();
-        ScriptedArrivals arrivals;
+        test::ScriptedArrivals arrivals;
         arrivals.script = c.script;
         std::vector<std::string> opened;
         bool refused_once = false;
