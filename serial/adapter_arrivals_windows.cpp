@@ -3,8 +3,6 @@
 #include <windows.h>
 // windows.h first: the headers below build on its types.
 #include <cfgmgr32.h>
-#include <initguid.h>
-#include <ntddser.h>
 
 #include <algorithm>
 
@@ -21,6 +19,11 @@ CMAPI CONFIGRET WINAPI CM_Unregister_Notification(HCMNOTIFICATION notification);
 namespace tervalink {
 namespace {
 
+// GUID_DEVINTERFACE_COMPORT, as winioctl.h declares it; written out here so that no header has
+// to define it in this file (ntddser.h, which would, needs the driver kit's types).
+constexpr GUID com_port_interface = {0x86e0d1e0, 0x8089, 0x11d0,
+                                     {0x9c, 0xe4, 0x08, 0x00, 0x3e, 0x30, 0x1f, 0x73}};
+
 // With arrival notifications, the device manager is still asked again now and then: a driver
 // that registers no COM port interface for its port sends none. Without them (Wine has none)
 // it is asked every second; a technician replugs a cable in a second or two.
@@ -30,6 +33,13 @@ constexpr std::chrono::milliseconds look_interval_unnotified{1000};
 // Arrivals of the COM port interface (GUID_DEVINTERFACE_COMPORT), which the serial drivers of
 // USB adapters register for each port they make. The callback runs on a thread of the system's
 // pool; it only sets an event, which the wait watches beside the stop's.
+// Wine exports CM_Register_Notification as a stub that ends the program when called.
+bool under_wine()
+{
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 class ComPortArrivals : public AdapterArrivals {
 public:
     ComPortArrivals()
@@ -49,10 +59,12 @@ public:
     {
         stop_listening();
         ResetEvent(arrived_);
+        if (under_wine())
+            return;
         CM_NOTIFY_FILTER filter{};
         filter.cbSize = sizeof filter;
         filter.FilterType = CM_NOTIFY_FILTER_TYPE_DEVICEINTERFACE;
-        filter.u.DeviceInterface.ClassGuid = GUID_DEVINTERFACE_COMPORT;
+        filter.u.DeviceInterface.ClassGuid = com_port_interface;
         if (CM_Register_Notification(&filter, this, &ComPortArrivals::notified, &notification_) !=
             CR_SUCCESS)
             notification_ = nullptr;
