@@ -1,5 +1,5 @@
 // serial/ on Linux: an adapter pulled and plugged in again under a new device name, found by the
-// real udev code through umockdev's testbed, woken by udev's add event. Runs under
+// real udev code on umockdev's testbed, woken by the add events the testbed sends. Runs under
 // umockdev-wrapper.
 #include <condition_variable>
 #include <fstream>
@@ -16,41 +16,36 @@
 namespace tervalink {
 namespace {
 
-const std::string trees = TERVALINK_USB_TREES;
-const std::string hub = "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-1/";
-
-std::string read_tree(const std::string& name)
+std::string replaced(std::string text, const std::vector<std::pair<std::string, std::string>>& changes)
 {
-    std::ifstream in(trees + "/" + name + ".umockdev");
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string replaced(std::string text, const std::string& from, const std::string& to)
-{
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
+    for (const auto& [from, to] : changes)
+        for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+            text.replace(at, from.size(), to);
     return text;
 }
 
-// The blocks of a tree whose device path holds `part`.
-std::string blocks_with(const std::string& tree, const std::string& part)
+// The blocks of the tree in usb_trees/ whose device path holds `part`, and their paths.
+std::pair<std::string, std::vector<std::string>> tree(const std::string& name, const std::string& part)
 {
-    std::istringstream in(tree + "\n");
-    std::string block, kept, line;
-    while (std::getline(in, line)) {
-        if (!line.empty()) {
+    std::ifstream in(std::string(TERVALINK_USB_TREES) + "/" + name + ".umockdev");
+    std::string blocks, block, line;
+    std::vector<std::string> paths;
+    while (std::getline(in, line) || !block.empty()) {
+        if (!line.empty() && in) {
             block += line + "\n";
             continue;
         }
-        if (block.find(part) != std::string::npos && block.starts_with("P: "))
-            kept += block + "\n";
+        if (block.find(part) != std::string::npos) {
+            blocks += block + "\n";
+            paths.push_back("/sys" + block.substr(3, block.find('\n') - 3));
+        }
         block.clear();
     }
-    return kept;
+    return {blocks, paths};
 }
 
-// The system's inventory, telling the test each time it has been read.
-struct WatchedInventory : DeviceInventory {
+// The system's inventory, counting its reads.
+struct CountedInventory : DeviceInventory {
     std::vector<InventoryDevice> devices() override { return system.devices(); }
     std::vector<AdapterFacts> adapters() override
     {
@@ -71,73 +66,45 @@ struct WatchedInventory : DeviceInventory {
     int looks = 0;
 };
 
-struct Testbed {
-    Testbed() : bed(umockdev_testbed_new()) {}
-    ~Testbed() { g_object_unref(bed); }
-    void add(const std::string& tree) { ASSERT_TRUE(umockdev_testbed_add_from_string(bed, tree.c_str(), nullptr)); }
-    // Every device of the adapter, the port first, as the kernel removes them.
-    void pull(const std::string& tree, const std::string& usb_device)
-    {
-        std::vector<std::string> paths;
-        std::istringstream in(blocks_with(tree, "/" + usb_device));
-        for (std::string line; std::getline(in, line);)
-            if (line.starts_with("P: "))
-                paths.push_back("/sys" + line.substr(3));
-        umockdev_testbed_uevent(bed, paths.back().c_str(), "remove");
-        for (auto path = paths.rbegin(); path != paths.rend(); ++path)
-            umockdev_testbed_remove_device(bed, path->c_str());
-    }
-    UMockdevTestbed* bed;
-};
-
-// Each case: the tree, the adapter pulled (its USB device and port), what is plugged in while it
-// is away (a look each, none of them it: another serial number; the same chip in another socket),
-// and the tree it comes back as.
+// Pulled (its devices removed, the port first), then another adapter plugged in that is not it
+// (another serial number; the same chip in another socket), then it in a socket of its own
+// (by its serial number) or its old one (without), each under a new device name.
 TEST(AdapterReturnOnUdev, FoundAgainUnderANewNameByItsIdentity)
 {
-    const std::string ftdi = read_tree("ftdi_with_tty");
-    const std::string ch340 = read_tree("two_ch340_without_serial");
-    const std::string ch340_back = replaced(blocks_with(ch340, "/1-1.3"), "ttyUSB1", "ttyUSB2");
-    const struct {
-        const char* what;
-        std::string tree, usb_device, tty;
-        std::vector<std::string> others;
-        std::string back, device;
-    } cases[] = {
-        {"by its serial number, in another socket", ftdi, "1-1.2", "ttyUSB0",
-         {replaced(replaced(replaced(ftdi, "A50285BI", "A7004XQZ"), "1-1.2", "1-1.4"), "ttyUSB0", "ttyUSB2")},
-         replaced(replaced(ftdi, "1-1.2", "1-1.3"), "ttyUSB0", "ttyUSB1"), "/dev/ttyUSB1"},
-        {"without one, by its socket", ch340, "1-1.3", "ttyUSB1",
-         {replaced(replaced(blocks_with(ch340, "/1-1.3"), "1-1.3", "1-1.5"), "ttyUSB1", "ttyUSB3")},
-         ch340_back, "/dev/ttyUSB2"}};
+    const struct { std::string tree, usb_device, tty; std::vector<std::pair<std::string, std::string>> other, back; } cases[] = {
+        {"ftdi_with_tty", "1-1.2", "ttyUSB0", {{"A50285BI", "A7004XQZ"}, {"1-1.2", "1-1.4"}, {"ttyUSB0", "ttyUSB2"}},
+         {{"1-1.2", "1-1.3"}, {"ttyUSB0", "ttyUSB1"}}},
+        {"two_ch340_without_serial", "1-1.3", "ttyUSB1", {{"1-1.3", "1-1.5"}, {"ttyUSB1", "ttyUSB3"}}, {{"ttyUSB1", "ttyUSB2"}}}};
     for (const auto& c : cases) {
-        Testbed testbed;
-        testbed.add(c.tree);
-        WatchedInventory inventory;
-        const std::string gone_device = "/dev/" + c.tty;
-        const std::optional<AdapterFacts> gone = adapter_on(inventory.system.adapters(), gone_device);
-        ASSERT_TRUE(gone) << c.what;
-        testbed.pull(c.tree, c.usb_device);
+        UMockdevTestbed* bed = umockdev_testbed_new();
+        const std::string whole = tree(c.tree, "/").first;
+        const std::string adapter = tree(c.tree, "/" + c.usb_device).first;
+        ASSERT_TRUE(umockdev_testbed_add_from_string(bed, whole.c_str(), nullptr));
+        CountedInventory inventory;
+        const std::optional<AdapterFacts> gone = adapter_on(inventory.system.adapters(), "/dev/" + c.tty);
+        ASSERT_TRUE(gone) << c.tree;
+        const auto pulled = tree(c.tree, "/" + c.usb_device).second;
+        umockdev_testbed_uevent(bed, pulled.back().c_str(), "remove");
+        for (auto path = pulled.rbegin(); path != pulled.rend(); ++path)
+            umockdev_testbed_remove_device(bed, path->c_str());
         const auto arrivals = system_adapter_arrivals();
         AdapterReturn back;
         std::vector<std::string> opened;
         std::thread waiter([&] {
-            back = await_adapter(*gone, gone_device, inventory, *arrivals,
+            back = await_adapter(*gone, "/dev/" + c.tty, inventory, *arrivals,
                                  std::chrono::steady_clock::now() + std::chrono::seconds(30),
                                  [&](const std::string& device) { opened.push_back(device); });
         });
-        int looks = 1;
-        for (const std::string& tree : c.others) {
-            inventory.wait_for_looks(looks++);
-            testbed.add(tree); // the testbed sends udev's add event of each device it adds
-        }
-        inventory.wait_for_looks(looks);
-        testbed.add(c.back);
+        inventory.wait_for_looks(1);
+        ASSERT_TRUE(umockdev_testbed_add_from_string(bed, replaced(adapter, c.other).c_str(), nullptr));
+        inventory.wait_for_looks(2);
+        ASSERT_TRUE(umockdev_testbed_add_from_string(bed, replaced(adapter, c.back).c_str(), nullptr));
         waiter.join();
-        EXPECT_EQ(back.device.value_or("none"), c.device) << c.what;
-        EXPECT_EQ(opened, std::vector<std::string>{c.device}) << c.what;
-        // Once at the start and once for each add: udev's events wake it, nothing else.
-        EXPECT_EQ(inventory.looks, looks + 1) << c.what;
+        const std::string device = "/dev/" + replaced(c.tty, {c.back.back()});
+        EXPECT_EQ(back.device.value_or("none"), device) << c.tree;
+        EXPECT_EQ(opened, std::vector<std::string>{device}) << c.tree;
+        EXPECT_EQ(inventory.looks, 3) << c.tree; // at the start and at each add: udev's events wake it, nothing else
+        g_object_unref(bed);
     }
 }
 

@@ -110,16 +110,6 @@ TEST(Send, UnpluggedLineEndsAloneAndTheOthersFinish)
 }
 
 
-AdapterFacts ftdi_on(const std::string& device)
-{
-    AdapterFacts facts;
-    facts.usb_id = "0403:6001";
-    facts.serial_number = "A50285BI";
-    facts.location = "1-1.2";
-    facts.devices = {device};
-    return facts;
-}
-
 enum class Given { com, device_path };
 struct ReconnectCase {
     const char* what;
