@@ -70,4 +70,20 @@ StepPosition step_position(const Transmission& transmission, std::size_t index)
     return {index / per_part, static_cast<int>(index % per_part / per_repetition) + 1};
 }
 
+std::size_t repetition_start(const Transmission& transmission, std::size_t index)
+{
+    const StepPosition at = step_position(transmission, index);
+    const auto per_repetition = static_cast<std::size_t>(transmission.frames_per_repetition);
+    return (at.part * static_cast<std::size_t>(transmission.repetitions) +
+            static_cast<std::size_t>(at.repetition - 1)) * per_repetition;
+}
+
+std::int64_t ticks_before(const Transmission& transmission, std::size_t index)
+{
+    std::int64_t ticks = 0;
+    for (std::size_t i = 0; i < index && i < transmission.steps.size(); ++i)
+        ticks += transmission.steps[i].pause_ticks;
+    return ticks;
+}
+
 } // namespace tervalink

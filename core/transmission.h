@@ -50,4 +50,12 @@ struct StepPosition {
 };
 StepPosition step_position(const Transmission& transmission, std::size_t index);
 
+// The first step of the repetition that holds the step at `index`: where an update cut at that
+// step resumes. The antenna unit takes every frame many times over, so sending the cut
+// repetition again whole does no harm, and the frames after it keep their pauses.
+std::size_t repetition_start(const Transmission& transmission, std::size_t index);
+
+// The pauses of the steps before `index`: how far into the update a line stands there.
+std::int64_t ticks_before(const Transmission& transmission, std::size_t index);
+
 } // namespace tervalink

@@ -13,9 +13,10 @@ Transmitter::Transmitter(FrameSink& sink, TransmissionClock& clock, StopRequest&
 {
 }
 
-void Transmitter::send(const Transmission& transmission)
+void Transmitter::send(const Transmission& transmission, std::size_t first)
 {
-    for (const TransmissionStep& step : transmission.steps) {
+    for (reached_ = first; reached_ < transmission.steps.size(); ++reached_) {
+        const TransmissionStep& step = transmission.steps[reached_];
         if (stop_.requested())
             throw Failure(stop_.description());
         const TransmissionClock::Time started = clock_.now();
@@ -42,24 +43,46 @@ Sender::~Sender()
 }
 
 void Sender::start(std::vector<Transmission> updates, FrameSink& sink, TransmissionClock& clock,
-                   TransmissionListener& listener, SendingPriority priority)
+                   TransmissionListener& listener, SendingPriority priority,
+                   LineRecovery* recovery)
 {
     join();
     stop_.reset();
     sink_ = &sink;
-    thread_ = std::thread([this, updates = std::move(updates), &sink, &clock, &listener, priority] {
+    recovery_ = recovery;
+    thread_ = std::thread([this, updates = std::move(updates), &sink, &clock, &listener, priority,
+                           recovery] {
         if (priority == SendingPriority::raised)
             raise_sending_priority();
-        try {
-            Transmitter transmitter(sink, clock, stop_, listener);
-            for (std::size_t index = 0; index < updates.size(); ++index) {
-                listener.update_started(index);
-                transmitter.send(updates[index]);
+        Transmitter transmitter(sink, clock, stop_, listener);
+        std::size_t index = 0;
+        std::size_t first = 0;
+        bool resuming = false;
+        while (index < updates.size()) {
+            try {
+                if (!resuming)
+                    listener.update_started(index);
+                resuming = false;
+                transmitter.send(updates[index], first);
+                ++index;
+                first = 0;
+            } catch (const std::exception& failure) {
+                // A write that a stop interrupted fails as the stop says, and so does a recovery
+                // that a stop ended.
+                try {
+                    if (stop_.requested() || recovery == nullptr ||
+                        !recovery->recover(failure.what(), stop_)) {
+                        listener.failed(stop_.requested() ? stop_.description() : failure.what());
+                        return;
+                    }
+                } catch (const std::exception& unrecovered) {
+                    listener.failed(stop_.requested() ? stop_.description() : unrecovered.what());
+                    return;
+                }
+                first = repetition_start(updates[index], transmitter.reached());
+                resuming = true;
+                listener.resumed(index, first);
             }
-        } catch (const std::exception& failure) {
-            // A write that a stop interrupted fails as the stop says.
-            listener.failed(stop_.requested() ? stop_.description() : failure.what());
-            return;
         }
         listener.finished();
     });
@@ -70,6 +93,8 @@ void Sender::stop(const std::string& description)
     stop_.request(description);
     if (started() && sink_ != nullptr)
         sink_->interrupt();
+    if (started() && recovery_ != nullptr)
+        recovery_->interrupt();
     join();
 }
 

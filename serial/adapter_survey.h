@@ -16,6 +16,7 @@ struct AdapterFacts {
     std::string location;        // the path of hubs and sockets: "1-1.2", "Port_#0002.Hub_#0001"
     std::string driver;          // the driver bound to it; empty when none is
     std::vector<std::string> ports; // how the port box reaches each of its ports: "COM 100 (/dev/ttyUSB0)"
+    std::vector<std::string> devices; // what opens each of them, in the same order: "/dev/ttyUSB0"
     std::string port_refusal;    // why this user cannot open its port; empty when it can
     // Linux
     bool claimed_by_brltty = false; // brltty's udev rule marked it for the braille daemon

@@ -31,17 +31,25 @@ void SerialLine::open_path(const std::string& device_path, const std::string& la
 {
     close();
     const std::string name = label.empty() ? device_path : label;
+    std::unique_ptr<NativePort> opened;
     try {
-        port_ = std::make_unique<NativePort>(device_path);
+        opened = std::make_unique<NativePort>(device_path);
     } catch (const Failure& failure) {
         throw Failure("Cannot open " + name + ": " + failure.what());
     }
+    const std::lock_guard lock(port_mutex_);
+    port_ = std::move(opened);
     label_ = name;
+    adapter_gone_ = false;
 }
 
 void SerialLine::close()
 {
-    port_.reset();
+    std::unique_ptr<NativePort> closing;
+    {
+        const std::lock_guard lock(port_mutex_);
+        closing = std::move(port_);
+    }
 }
 
 void SerialLine::write_frame(std::span<const std::uint8_t> frame)
@@ -51,18 +59,21 @@ void SerialLine::write_frame(std::span<const std::uint8_t> frame)
     try {
         port_->write_all(frame);
     } catch (const CutFrame& cut) {
+        adapter_gone_ = cut.what() == device_gone_reason;
         throw Failure(label_ + " took " + std::to_string(cut.taken) + " of the frame's " +
                       std::to_string(cut.size) + " bytes; the antenna unit received a cut frame: " +
                       cut.what());
     } catch (const Failure& failure) {
+        adapter_gone_ = failure.what() == device_gone_reason;
         throw Failure("Cannot send to " + label_ + ": " + failure.what());
     }
 }
 
-// The caller owns the line's life: it closes the line only after the sending thread has ended,
-// so the port is still there.
+// The caller closes the line only after the sending thread has ended, or on that thread while it
+// reconnects: the port is swapped under the mutex.
 void SerialLine::interrupt()
 {
+    const std::lock_guard lock(port_mutex_);
     if (port_ != nullptr)
         port_->interrupt();
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -39,6 +40,9 @@ public:
     // The whole frame, handed to the device before returning; throws Failure naming port and
     // device when it cannot be, and saying so when the antenna unit received a cut frame.
     void write_frame(std::span<const std::uint8_t> frame) override;
+    // Whether the last write failed because the adapter went away (unplugged, or the device gone),
+    // rather than for a reason a new port would not mend.
+    bool adapter_gone() const { return adapter_gone_; }
     // From the thread that stops a transmission: a write waiting for a stalled device ends at
     // once, and so does every later write, until the line is closed.
     void interrupt() override;
@@ -48,9 +52,13 @@ public:
 
 private:
     std::unique_ptr<NativePort> port_;
+    // A stop interrupts from another thread while a reconnecting line closes and opens its port
+    // on the sending thread: the port is swapped and interrupted under this mutex.
+    std::mutex port_mutex_;
     std::int16_t port_number_ = 0;
     std::string device_root_;
     std::string label_; // how failures name the open port: "COM 107 (/dev/ttyUSB7)"
+    bool adapter_gone_ = false;
 };
 
 } // namespace tervalink

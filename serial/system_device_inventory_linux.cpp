@@ -208,6 +208,7 @@ std::vector<AdapterFacts> SystemDeviceInventory::adapters()
             return;
         AdapterFacts& facts = adapter->second;
         facts.ports.push_back("COM " + std::to_string(*port_number) + " (" + devnode + ")");
+        facts.devices.emplace_back(devnode);
         if (facts.port_refusal.empty())
             facts.port_refusal = refusal_of(devnode);
         if (name.starts_with("ttyACM") && !marked_for_modem_prober(tty) && modem_prober_runs_())

@@ -190,8 +190,10 @@ std::vector<AdapterFacts> SystemDeviceInventory::adapters()
         facts.name = vendor.empty() ? model : vendor + " " + model;
         facts.friendly_name = device_property(set, info, SPDRP_FRIENDLYNAME);
         const std::wstring port_name = device_key_value(set, info, DIREG_DEV, L"PortName");
-        if (!port_name.empty())
+        if (!port_name.empty()) {
             facts.ports.push_back(utf8_of(port_name));
+            facts.devices.push_back("\\\\.\\" + utf8_of(port_name));
+        }
         else if (!facts.problem_code)
             return; // not a port of its own
 

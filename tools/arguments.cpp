@@ -14,6 +14,7 @@ const std::string_view usage_text =
     "       tervalink-frames ports\n"
     "       tervalink-frames send PORT... [--file PATH] [--set NAME=TEXT]...\n"
     "                        (--choice K [--tick I]... | --all) [--log PATH] [--quiet]\n"
+    "                        [--reconnect SECONDS]\n"
     "       tervalink-frames --help | --version\n"
     "NAME is pos:S (S 0..12), nid:I, freq:I, symb:I or pol:I (I 0..38), or auto:K (K 0..9);\n"
     "TEXT is everything after the first \"=\" and may be empty. --choice K takes 0..13\n"
@@ -23,8 +24,11 @@ const std::string_view usage_text =
     "rows are ticked), in slot order, then AUTO SYMBOL when all ten rates are filled; if any of\n"
     "them would be refused, all refusals are listed and nothing is sent. --log writes one line\n"
     "per frame: ms since the start, port, frame kind, bytes in hex. --quiet prints only the\n"
-    "summary and failures. Ctrl-C stops between frames (exit 130), and so does SIGTERM, or on\n"
-    "Windows Ctrl-Break or closing the console (exit 143).\n"
+    "summary and failures. --reconnect SECONDS (1..3600): a line whose adapter goes away waits\n"
+    "that long for the same adapter (its USB serial number, or else its USB socket) to come\n"
+    "back, then sends the cut repetition again and the rest; the other lines go on meanwhile.\n"
+    "Ctrl-C stops between frames (exit 130), and so does SIGTERM, or on Windows Ctrl-Break or\n"
+    "closing the console (exit 143).\n"
     "ports lists the ports Scan Ports would, one a line: COM n, device, description (tabs).\n"
     "Exit status: 0 done, 1 output not written, 2 bad arguments, 3 UPDATE refused with a\n"
     "message, 4 failure (overflow, port not opened, line failed), 5 data file, capture or line\n"
@@ -48,13 +52,14 @@ constexpr std::array field_names{
 };
 
 // Plain decimal digits only: no sign, no blanks, nothing after them.
-int parse_index(std::string_view digits, int highest, std::string_view what)
+int parse_index(std::string_view digits, int highest, std::string_view what, int lowest = 0)
 {
     const auto fail = [&] {
         return UsageError(std::string(what) + ": \"" + std::string(digits) +
-                          "\" is not a number from 0 to " + std::to_string(highest));
+                          "\" is not a number from " + std::to_string(lowest) + " to " +
+                          std::to_string(highest));
     };
-    if (digits.empty() || digits.size() > 3)
+    if (digits.empty() || digits.size() > std::to_string(highest).size())
         throw fail();
     int value = 0;
     for (char c : digits) {
@@ -62,7 +67,7 @@ int parse_index(std::string_view digits, int highest, std::string_view what)
             throw fail();
         value = value * 10 + (c - '0');
     }
-    if (value > highest)
+    if (value < lowest || value > highest)
         throw fail();
     return value;
 }
@@ -188,8 +193,8 @@ std::string parse_monitor_arguments(std::span<const std::string> args)
 
 SendArguments parse_send_arguments(std::span<const std::string> args)
 {
-    static constexpr std::array<std::string_view, 5> with_value{"--file", "--set", "--choice",
-                                                                "--tick", "--log"};
+    static constexpr std::array<std::string_view, 6> with_value{"--file", "--set", "--choice",
+                                                                "--tick", "--log", "--reconnect"};
     SendArguments send;
     bool choice_given = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -208,6 +213,10 @@ SendArguments parse_send_arguments(std::span<const std::string> args)
                 continue;
             if (arg == "--tick") {
                 send.ticks.push_back(parse_index(value, tp_row_count - 1, "--tick"));
+            } else if (arg == "--reconnect") {
+                if (send.reconnect_seconds)
+                    throw UsageError("--reconnect given twice");
+                send.reconnect_seconds = parse_index(value, 3600, "--reconnect", 1);
             } else if (arg == "--log") {
                 if (send.log || value.empty())
                     throw UsageError("--log needs one path");

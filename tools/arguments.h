@@ -56,6 +56,7 @@ struct SendArguments {
     std::vector<int> ticks;
     std::optional<std::string> log;
     bool quiet = false;
+    std::optional<int> reconnect_seconds; // --reconnect: how long a line waits for its adapter
 };
 
 SendArguments parse_send_arguments(std::span<const std::string> args);

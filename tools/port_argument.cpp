@@ -7,14 +7,14 @@
 
 namespace tervalink::frames_tool {
 
-PortAddress resolve_port(const std::string& text)
+PortAddress resolve_port(const std::string& text, std::string_view device_root)
 {
     if (is_device_path(text))
         return {text, text};
     if (!text.starts_with("COM"))
         throw UsageError("PORT must be \"COM n\" as in the port box (e.g. \"COM 100\") or a device "
                          "path such as " + port_address(100).device_path);
-    return port_address(port_number_from_text(text));
+    return port_address(port_number_from_text(text), device_root);
 }
 
 std::string with_this_machines_adapter_reasons(const std::string& failure)

@@ -11,20 +11,23 @@
 #include "port_argument.h"
 #include "send_batch.h"
 #include "send_line.h"
+#include "system_device_inventory.h"
 #include "table_setup.h"
 
 namespace tervalink::frames_tool {
 namespace {
 
 // Opens every port as CONNECT does; on the first failure none stays open.
-bool open_all(std::vector<std::unique_ptr<SendLine>>& lines, std::ostream& err)
+bool open_all(std::vector<std::unique_ptr<SendLine>>& lines, std::ostream& err,
+              const std::string& device_root)
 {
     for (auto& line : lines) {
         std::optional<PortAddress> port;
         try {
-            port = resolve_port(line->port_text());
+            port = resolve_port(line->port_text(), device_root);
             line->set_label(port->label);
             line->serial().open_path(port->device_path, port->label);
+            line->identify_adapter(port->device_path, is_device_path(line->port_text()));
         } catch (const std::exception& failure) {
             std::string text = std::string(failure.what()) + "; nothing was sent";
             // A port that names no device is the text's fault; one that does not open may be
@@ -52,6 +55,9 @@ public:
     void show(std::vector<std::unique_ptr<SendLine>>& lines)
     {
         for (auto& line : lines) {
+            // A line that waited for its adapter in vain says so before its failure.
+            for (const std::string& notice : line->take_notices())
+                err_ << notice << '\n';
             const LineState state = line->state();
             if (state.failure && !reported_failure(*line)) {
                 failures_shown_.push_back(line.get());
@@ -86,6 +92,8 @@ private:
             out_ << "\r\x1b[K" << line->label() << "  ";
             if (state.ended)
                 out_ << (state.failure ? "ended" : "completed");
+            else if (state.waiting)
+                out_ << position_text(batch_, state) << ", waiting for its adapter to come back";
             else
                 out_ << position_text(batch_, state) << ", "
                      << state.ticks_done * 100 / std::max<std::int64_t>(1, total_ticks_) << " %, "
@@ -122,7 +130,10 @@ bool summarise(const std::vector<std::unique_ptr<SendLine>>& lines, const Batch&
         const std::string sent = counted(state.frames, "frame");
         out << line->label() << ": ";
         if (!state.failure) {
-            out << "completed, " << counted(batch.updates.size(), "update") << ", " << sent << '\n';
+            out << "completed, ";
+            if (state.reconnects > 0)
+                out << "after " << counted(state.reconnects, "reconnect") << ", ";
+            out << counted(batch.updates.size(), "update") << ", " << sent << '\n';
             continue;
         }
         const bool stopped = stop && *state.failure == "Stopped by " + stop->name;
@@ -179,9 +190,16 @@ int run_send(const SendArguments& args, std::ostream& out, std::ostream& err,
         log.emplace(log_file.get());
     }
     std::vector<std::unique_ptr<SendLine>> lines;
-    for (const std::string& port : args.ports)
+    for (const std::string& port : args.ports) {
         lines.push_back(std::make_unique<SendLine>(port, batch, log ? &*log : nullptr));
-    if (!open_all(lines, err))
+        if (args.reconnect_seconds)
+            lines.back()->reconnect_within(
+                std::chrono::seconds(*args.reconnect_seconds),
+                environment.make_inventory ? environment.make_inventory()
+                                           : std::make_unique<SystemDeviceInventory>(),
+                environment.make_arrivals());
+    }
+    if (!open_all(lines, err, environment.device_root))
         return exit_failure;
 
     if (!args.quiet)

@@ -13,9 +13,31 @@ void FrameLog::write(double ms, const std::string& port, const TransmissionStep&
     std::fflush(file_);
 }
 
+void FrameLog::note(double ms, const std::string& port, const char* event,
+                    const std::string& device)
+{
+    const std::lock_guard lock(mutex_);
+    std::fprintf(file_, "%.3f,%s,%s,%s\n", ms, port.c_str(), event, device.c_str());
+    std::fflush(file_);
+}
+
 SendLine::SendLine(std::string port_text, const Batch& batch, FrameLog* log)
     : port_text_(std::move(port_text)), label_(port_text_), batch_(batch), log_(log)
 {
+}
+
+void SendLine::reconnect_within(std::chrono::seconds wait,
+                                std::unique_ptr<DeviceInventory> inventory,
+                                std::unique_ptr<AdapterArrivals> arrivals)
+{
+    reconnection_ = std::make_unique<LineReconnection>(serial_, wait, std::move(inventory),
+                                                       std::move(arrivals), *this);
+}
+
+void SendLine::identify_adapter(const std::string& device, bool given_as_path)
+{
+    if (reconnection_)
+        reconnection_->identify(label_, device, given_as_path);
 }
 
 void SendLine::start(std::unique_ptr<TransmissionClock> clock, SendingPriority priority)
@@ -25,7 +47,7 @@ void SendLine::start(std::unique_ptr<TransmissionClock> clock, SendingPriority p
     std::vector<Transmission> updates;
     for (const BatchUpdate& update : batch_.updates)
         updates.push_back(update.transmission);
-    sender_.start(std::move(updates), serial_, *clock_, *this, priority);
+    sender_.start(std::move(updates), serial_, *clock_, *this, priority, reconnection_.get());
 }
 
 LineState SendLine::state() const
@@ -38,6 +60,58 @@ std::deque<std::string> SendLine::take_completed()
 {
     const std::lock_guard lock(mutex_);
     return std::exchange(completed_, {});
+}
+
+std::deque<std::string> SendLine::take_notices()
+{
+    const std::lock_guard lock(mutex_);
+    return std::exchange(notices_, {});
+}
+
+double SendLine::ms_now() const
+{
+    return std::chrono::duration<double, std::milli>(clock_->now() - origin_).count();
+}
+
+void SendLine::adapter_gone(std::chrono::seconds wait)
+{
+    if (log_ != nullptr)
+        log_->note(ms_now(), port_text_, "adapter gone", "");
+    const std::lock_guard lock(mutex_);
+    gone_at_ = clock_->now();
+    state_.waiting = true;
+    notices_.push_back(label_ + ": adapter gone; waiting up to " + std::to_string(wait.count()) +
+                       " s for it to come back");
+}
+
+void SendLine::adapter_back(const std::string& device)
+{
+    if (log_ != nullptr)
+        log_->note(ms_now(), port_text_, "adapter back", device);
+    const std::lock_guard lock(mutex_);
+    ++state_.reconnects;
+    back_on_ = device;
+}
+
+// The batch stands where the cut repetition began: its frames go out again.
+void SendLine::resumed(std::size_t index, std::size_t step)
+{
+    const std::lock_guard lock(mutex_);
+    std::int64_t ticks = 0;
+    for (std::size_t u = 0; u < index; ++u)
+        ticks += total_ticks(batch_.updates[u].transmission);
+    state_.update = index;
+    state_.step = step;
+    state_.ticks_done = ticks + ticks_before(batch_.updates[index].transmission, step);
+    state_.waiting = false;
+    pause_before_ = 0;
+    char gap[32];
+    std::snprintf(gap, sizeof gap, "%.1f",
+                  std::chrono::duration<double>(clock_->now() - gone_at_).count());
+    LineState next = state_;
+    next.step = step + 1; // the position shown is that of the next frame
+    completed_.push_back(label_ + ": adapter back on " + back_on_ + " after " + gap +
+                         " s; resuming at " + position_text(batch_, next));
 }
 
 void SendLine::update_started(std::size_t index)

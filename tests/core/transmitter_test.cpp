@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "line_rig.h"
+#include "table_rows.h"
 #include "transmitter.h"
+#include "update_preparation.h"
 
 namespace tervalink::test {
 namespace {
@@ -94,6 +96,100 @@ TEST(Sender, StopWakesAPauseOfTheMonotonicClock)
     EXPECT_EQ(rig.count, 1);
     EXPECT_TRUE(rig.interrupted);
     EXPECT_EQ(rig.log.back(), "failed: The update was stopped because the window was closed");
+}
+
+
+// Where a cut update resumes: the first step of the cut repetition, over the parts of a slot
+// update (three frames a repetition) and AUTO SYMBOL (two).
+TEST(Transmission, ResumesAtTheStartOfTheCutRepetition)
+{
+    Transmission rows, autosym;
+    rows.repetitions = 15, rows.frames_per_repetition = 3;
+    autosym.repetitions = 5, autosym.frames_per_repetition = 2;
+    const struct { const Transmission& t; std::size_t cut, start; } cases[] = {
+        {rows, 0, 0}, {rows, 2, 0}, {rows, 3, 3}, {rows, 7, 6}, {rows, 44, 42}, {rows, 45, 45},
+        {rows, 46, 45}, {rows, 134, 132}, {autosym, 1, 0}, {autosym, 5, 4}, {autosym, 9, 8}};
+    for (const auto& c : cases)
+        EXPECT_EQ(repetition_start(c.t, c.cut), c.start) << c.cut;
+}
+
+// Brings the line back after `gap` ticks, or ends as `outcome` says.
+struct FakeRecovery : LineRecovery {
+    enum class Outcome { back, not_mended, no_adapter, stopped } outcome = Outcome::back;
+    VirtualClock* clock = nullptr;
+    long gap = 0;
+    bool recover(const std::string&, StopRequest& stop) override
+    {
+        if (clock != nullptr)
+            clock->advance(gap * tick_period);
+        if (outcome == Outcome::stopped)
+            stop.request("Stopped by SIGINT");
+        if (outcome == Outcome::no_adapter || outcome == Outcome::stopped)
+            throw Failure("no adapter came back within 60 s");
+        return outcome == Outcome::back;
+    }
+};
+
+// HOTBIRD TP2 cut by the eighth write (the second frame of repetition 3), the line back 4000 ticks
+// later: repetition 3 goes out again whole, then 4 to 15, with the pauses of an uncut run from
+// repetition 3 on (270 ticks after its tagged frame, 290 after the next, 5850 in all).
+TEST(Sender, ResumedUpdateSendsTheCutRepetitionAgainThenTheRest)
+{
+    SatelliteTable table;
+    table.set_option(3);
+    table.set_text(Field::position, 3, "130");
+    fill_row(table, 3, 1, "1", "11778");
+    table.tick(row_index(3, 1), true);
+    VirtualClock clock;
+    Rig rig(clock);
+    rig.failing_write = 8;
+    FakeRecovery recovery;
+    recovery.clock = &clock, recovery.gap = 4000;
+    Sender sender;
+    sender.start({std::get<Transmission>(prepare_update(table))}, rig, clock, rig, SendingPriority::normal, &recovery);
+    sender.join();
+    Bytes wire = repeated({hotbird_tp2, hotbird_tp2, hotbird_tp2_tagged}, 2);
+    for (const Bytes& part : {hotbird_tp2, repeated({hotbird_tp2, hotbird_tp2, hotbird_tp2_tagged}, 13)})
+        wire.insert(wire.end(), part.begin(), part.end());
+    EXPECT_EQ(rig.wire, wire);
+    ASSERT_EQ(rig.ticks.size(), 7u + 39u);
+    EXPECT_EQ(Ticks(rig.ticks.begin() + 5, rig.ticks.begin() + 14), (Ticks{350, 600, 4630, 4660, 4690, 4960, 4990, 5020, 5310}));
+    EXPECT_EQ(ticks_of(clock.now()), 4630 + 5850);
+    EXPECT_EQ(Log(rig.log.begin() + 8, rig.log.begin() + 15), (Log{"p2", "w600", "resume0@6", "w4630", "w4660", "w4690", "p3"}));
+    EXPECT_EQ(rig.log.back(), "finished");
+}
+
+// A cut in the second update resumes in it without starting it again; a recovery that does not
+// mend the failure, cannot bring the line back or is stopped ends the line with the right words.
+TEST(Sender, RecoveryResumesInTheCutUpdateOrEndsTheLine)
+{
+    using Outcome = FakeRecovery::Outcome;
+    Transmission two;
+    two.repetitions = 2, two.frames_per_repetition = 2;
+    for (std::uint8_t type : {'A', 'B', 'C', 'D'})
+        two.steps.push_back({{type}, FrameKind::tp, 10, {}});
+    const struct { int failing_write; Outcome outcome; std::string wire; Log log; } cases[] = {
+        {7, Outcome::back, "ABCDABCD",
+         {"start0", "w0", "w10", "w20", "w30", "start1", "w40", "w50", "resume1@2", "w60", "w70", "finished"}},
+        {5, Outcome::back, "ABCDABCD",
+         {"start0", "w0", "w10", "w20", "w30", "start1", "resume1@0", "w40", "w50", "w60", "w70", "finished"}},
+        {2, Outcome::not_mended, "A",
+         {"start0", "w0", "failed: Cannot write to COM 3 (/dev/ttyUSB2): the device has gone"}},
+        {2, Outcome::no_adapter, "A", {"start0", "w0", "failed: no adapter came back within 60 s"}},
+        // A stop during the wait ends the line as the stop says.
+        {2, Outcome::stopped, "A", {"start0", "w0", "failed: Stopped by SIGINT"}}};
+    for (const auto& c : cases) {
+        VirtualClock clock;
+        Rig rig(clock);
+        rig.failing_write = c.failing_write;
+        FakeRecovery recovery;
+        recovery.outcome = c.outcome;
+        Sender sender;
+        sender.start({two, two}, rig, clock, rig, SendingPriority::normal, &recovery);
+        sender.join();
+        EXPECT_EQ(std::string(rig.wire.begin(), rig.wire.end()), c.wire) << c.failing_write;
+        EXPECT_EQ(rig.log, c.log) << c.failing_write;
+    }
 }
 
 } // namespace

@@ -32,6 +32,7 @@ public:
     void update_started(std::size_t index) override { log.push_back("start" + std::to_string(index)); }
     void frame_written(const TransmissionStep&, TransmissionClock::Time at) override { log.push_back("w" + std::to_string(ticks_of(at))); }
     void progress(int value) override { log.push_back("p" + std::to_string(value)); }
+    void resumed(std::size_t index, std::size_t step) override { log.push_back("resume" + std::to_string(index) + "@" + std::to_string(step)); }
     void finished() override { log.push_back("finished"); }
     void failed(const std::string& description) override { log.push_back("failed: " + description); }
     void show_status(std::string_view text) override { log.push_back("status " + std::string(text)); }

@@ -92,7 +92,13 @@ TEST(CommandLine, ExitStatusesAndTexts)
         {{"send", "COM 1", "--choice", "3", "--all"}, 2, "",
          bad("send needs either --choice K or --all")},
         {{"send", "COM 1", "--all", "--tick", "3"}, 2, "",
-         bad("--tick goes with --choice, not with --all")}};
+         bad("--tick goes with --choice, not with --all")},
+        {{"send", "COM 1", "--all", "--reconnect", "0"}, 2, "",
+         bad("--reconnect: \"0\" is not a number from 1 to 3600")},
+        {{"send", "COM 1", "--all", "--reconnect", "3601"}, 2, "",
+         bad("--reconnect: \"3601\" is not a number from 1 to 3600")},
+        {{"send", "COM 1", "--all", "--reconnect", "60", "--reconnect", "9"}, 2, "",
+         bad("--reconnect given twice")}};
     for (const auto& [args, status, out, err] : outcomes) {
         const auto [run_status, run_out, run_err] = run_tool(args);
         SCOPED_TRACE(testing::PrintToString(args));

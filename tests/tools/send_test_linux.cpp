@@ -1,10 +1,13 @@
 // send on Linux: SIGINT and SIGTERM during a send, and the system's own sleep guard.
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <sstream>
 #include <thread>
 
+#include "fake_arrivals.h"
+#include "fake_inventory.h"
 #include "far_end.h"
 #include "held_clock.h"
 #include "logind_inhibitors_linux.h"
@@ -107,6 +110,49 @@ TEST(SendKeepsTheMachineAwake, WithoutASystemBusTheUpdateStillCompletes)
                                           "its automatic sleep off until the update ends\n");
         EXPECT_TRUE(far_end.wait_for_bytes(45 * 15, std::chrono::seconds(10)));
     }
+}
+
+// SIGINT while the line waits for its adapter: the wait ends at once, the run as on any Ctrl-C
+// (130); the machine is held awake through the wait and let go at the end.
+TEST(Send, SigintDuringTheWaitForTheAdapterEndsTheRun)
+{
+    const SignalsHeld held;
+    test::FarEnd far_end;
+    const auto awake = std::make_shared<test::FakeSleepGuard>();
+    std::atomic<test::ScriptedArrivals*> arrivals = nullptr;
+    SendEnvironment env = test_environment([&] {
+        auto clock = std::make_unique<VirtualClock>();
+        clock->at(std::chrono::milliseconds(6100), [&] { far_end.unplug(); });
+        return clock;
+    }, awake);
+    env.device_root = far_end.device_root();
+    env.make_inventory = [&] {
+        auto inventory = std::make_unique<test::FakeInventory>();
+        inventory->plugged_in = {ftdi_on(port_address(far_end.port_number(), far_end.device_root()).device_path)};
+        return inventory;
+    };
+    env.make_arrivals = [&] {
+        auto made = std::make_unique<test::ScriptedArrivals>();
+        made->hold = true;
+        arrivals = made.get();
+        return made;
+    };
+    int exit_status = -1;
+    std::ostringstream out, err;
+    std::thread run([&] {
+        exit_status = run_send(parse_send_arguments(hotbird_tp2({far_end.port_text(), "--reconnect", "60"})),
+                               out, err, env);
+    });
+    while (arrivals == nullptr) // made by the run before its lines start
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(arrivals.load()->wait_until_held());
+    EXPECT_TRUE(awake->held());
+    ::kill(::getpid(), SIGINT);
+    run.join();
+    EXPECT_EQ(exit_status, 130);
+    EXPECT_EQ(std::vector<int>({awake->taken, awake->released}), std::vector({1, 1}));
+    EXPECT_EQ(test::lines_of(out.str()).back(),
+              far_end.port_label() + ": stopped by SIGINT in update 1 of 1, HOTBIRD TP2, repetition 3 of 15 after 7 frames");
 }
 
 } // namespace
