@@ -9,12 +9,7 @@
 namespace tervalink {
 namespace {
 
-AdapterFacts ftdi(const std::string& serial, const std::string& location, const std::vector<std::string>& devices)
-{
-    AdapterFacts facts;
-    facts.usb_id = "0403:6001", facts.serial_number = serial, facts.location = location, facts.devices = devices;
-    return facts;
-}
+using test::ftdi;
 
 // The serial number wins wherever the adapter is plugged in; without one, the location with the
 // USB ID; with neither, nothing is the same adapter.

@@ -17,11 +17,10 @@ struct ScriptedArrivals : AdapterArrivals {
     void stop_listening() override { calls.push_back("stop"); }
     ArrivalWait wait(std::chrono::steady_clock::time_point) override
     {
-        std::unique_lock lock(mutex);
         calls.push_back("wait");
         if (script.empty()) {
-            changed.notify_all();
-            changed.wait(lock, [&] { return !hold || interrupted; });
+            std::unique_lock lock(mutex);
+            interruption.wait(lock, [&] { return !hold || interrupted; });
             return hold ? ArrivalWait::interrupted : ArrivalWait::timed_out;
         }
         const Step step = script.front();
@@ -30,17 +29,12 @@ struct ScriptedArrivals : AdapterArrivals {
             step.change();
         return step.woken;
     }
-    void interrupt() override { const std::lock_guard lock(mutex); interrupted = true; changed.notify_all(); }
-    bool wait_until_held() // with `hold`: until a wait is past the script
-    {
-        std::unique_lock lock(mutex);
-        return changed.wait_for(lock, std::chrono::seconds(20), [&] { return script.empty() && !calls.empty() && calls.back() == "wait"; });
-    }
+    void interrupt() override { const std::lock_guard lock(mutex); interrupted = true; interruption.notify_all(); }
     std::vector<Step> script;
     std::vector<std::string> calls;
     bool hold = false, interrupted = false;
     std::mutex mutex;
-    std::condition_variable changed;
+    std::condition_variable interruption;
 };
 
 } // namespace tervalink::test

@@ -36,4 +36,13 @@ struct FakeInventory : DeviceInventory {
     std::optional<std::string> failure;
 };
 
+// An FTDI adapter (USB 0403:6001) with the given serial number, socket and ports.
+inline AdapterFacts ftdi(const std::string& serial, const std::string& location,
+                         const std::vector<std::string>& devices)
+{
+    AdapterFacts facts;
+    facts.usb_id = "0403:6001", facts.serial_number = serial, facts.location = location, facts.devices = devices;
+    return facts;
+}
+
 } // namespace tervalink::test

@@ -110,27 +110,21 @@ TEST(Send, UnpluggedLineEndsAloneAndTheOthersFinish)
 }
 
 
-enum class Given { com, device_path };
-struct ReconnectCase {
-    const char* what;
-    Given given;
-    bool on_adapter, back;
-    int status;
-    std::string failure; // after the write's own; PATH and LABEL stand for the port's
-};
+// How the adapter of a cut line fares under --reconnect: it comes back; it does not; it cannot be
+// told apart, the port given as a device path or on no adapter that the system lists.
+enum class Cut { back, not_back, as_path, no_adapter };
 
 // --reconnect 60: the adapter goes away in the pause after the seventh frame and comes back on
 // another device (after another adapter of its kind), where the cut repetition 3 goes out again
-// whole and then the rest; or it does not come back, or the line cannot be found again.
-void check_reconnect(const ReconnectCase& c)
+// whole and then the rest; or the line ends, `failure` (LABEL for the port's) after the write's own.
+void check_reconnect(Cut how, std::string failure = {})
 {
     test::FarEnd cut;
     std::optional<test::FarEnd> back; // under Wine a far end once unplugged is gone: few are made
-    if (c.back)
+    if (how == Cut::back)
         back.emplace();
-    const std::string device = port_address(cut.port_number(), cut.device_root()).device_path;
-    const std::string port = c.given == Given::com ? cut.port_text() : cut.device_path();
-    const std::string label = c.given == Given::com ? cut.port_label() : cut.device_path();
+    const std::string port = how == Cut::as_path ? cut.device_path() : cut.port_text();
+    const std::string label = how == Cut::as_path ? cut.device_path() : cut.port_label();
     test::FakeInventory* inventory = nullptr;
     SendEnvironment env = test_environment([&] {
         auto clock = std::make_unique<VirtualClock>();
@@ -140,70 +134,60 @@ void check_reconnect(const ReconnectCase& c)
     env.device_root = cut.device_root();
     env.make_inventory = [&] {
         auto made = std::make_unique<test::FakeInventory>();
-        if (c.on_adapter)
-            made->plugged_in = {ftdi_on(c.given == Given::com ? device : cut.device_path())};
+        if (how != Cut::no_adapter)
+            made->plugged_in = {test::ftdi("A50285BI", "1-1.2", {how == Cut::as_path ? cut.device_path()
+                                           : port_address(cut.port_number(), cut.device_root()).device_path})};
         inventory = made.get();
         return made;
     };
     env.make_arrivals = [&] {
         auto arrivals = std::make_unique<test::ScriptedArrivals>();
-        if (c.back)
-            arrivals->script = {{[&] { inventory->plugged_in = {[&] { auto o = ftdi_on("/dev/other"); o.serial_number = "Z9"; return o; }()}; }},
-                                {[&] { auto a = ftdi_on(back->device_path()); a.location = "1-1.3"; inventory->plugged_in = {a}; }}};
+        if (back)
+            arrivals->script = {{[&] { inventory->plugged_in = {test::ftdi("Z9", "1-1.2", {"/dev/other"})}; }},
+                                {[&] { inventory->plugged_in = {test::ftdi("A50285BI", "1-1.3", {back->device_path()})}; }}};
         return arrivals;
     };
-    const std::string log = scratch_file(std::string("reconnect_") + c.what + ".csv");
+    const std::string log = scratch_file("reconnect_" + std::to_string(static_cast<int>(how)) + ".csv");
     std::ostringstream out, err;
     EXPECT_EQ(run_send(parse_send_arguments(hotbird_tp2({port, "--reconnect", "60", "--log", log})), out, err, env),
-              c.status);
-    const std::string gone_line = label + ": adapter gone; waiting up to 60 s for it to come back\n";
+              back ? 0 : 4);
+    const std::string waiting = how <= Cut::not_back ? label + ": adapter gone; waiting up to 60 s for it to come back\n" : "";
     const Lines printed = test::lines_of(out.str());
     const std::string gone = "Cannot send to " + label + ": the device has gone (unplugged?)";
-    if (c.status == 0) {
-        EXPECT_EQ(err.str(), gone_line);
-        EXPECT_EQ(printed.back(), label + ": completed, after 1 reconnect, 1 update, 46 frames");
-        EXPECT_NE(std::find(printed.begin(), printed.end(), label + ": adapter back on " + back->device_path() +
-                            " after 0.0 s; resuming at update 1 of 1, HOTBIRD TP2, repetition 3 of 15"), printed.end());
-        EXPECT_TRUE(back->wait_for_bytes(39 * 15, std::chrono::seconds(10)));
-        EXPECT_EQ(back->bytes(), test::repeated({test::hotbird_tp2, test::hotbird_tp2, test::hotbird_tp2_tagged}, 13));
-        Lines logged = test::lines_of(read_all(log));
-        for (std::string& line : logged) // a text file on Windows
-            if (line.ends_with('\r'))
-                line.pop_back();
-        ASSERT_EQ(logged.size(), 46u + 2u);
-        EXPECT_EQ(logged[7], "6300.000," + port + ",adapter gone,");
-        EXPECT_EQ(logged[8], "6300.000," + port + ",adapter back," + back->device_path());
-        EXPECT_TRUE(logged[9].starts_with("6300.000," + port + ",TP,23")) << logged[9];
+    if (!back) {
+        if (const auto at = failure.find("LABEL"); at != std::string::npos)
+            failure.replace(at, 5, label);
+        EXPECT_EQ(err.str(), waiting + gone + failure + "\n");
+        EXPECT_EQ(printed.back(), label + ": failed in update 1 of 1, HOTBIRD TP2, repetition 3 of 15 after 7 frames: " +
+                                  gone + failure);
         return;
     }
-    std::string failure = c.failure;
-    for (const auto& [name, text] : {std::pair{std::string("PATH"), cut.device_path()}, {std::string("LABEL"), label}})
-        if (const auto at = failure.find(name); at != std::string::npos)
-            failure.replace(at, name.size(), text);
-    EXPECT_EQ(err.str(), (c.on_adapter && c.given == Given::com ? gone_line : "") + gone + failure + "\n");
-    EXPECT_EQ(printed.back(), label + ": failed in update 1 of 1, HOTBIRD TP2, repetition 3 of 15 after 7 frames: " +
-                              gone + failure);
+    EXPECT_EQ(err.str(), waiting);
+    EXPECT_EQ(printed.back(), label + ": completed, after 1 reconnect, 1 update, 46 frames");
+    EXPECT_NE(std::find(printed.begin(), printed.end(), label + ": adapter back on " + back->device_path() +
+                        " after 0.0 s; resuming at update 1 of 1, HOTBIRD TP2, repetition 3 of 15"), printed.end());
+    EXPECT_TRUE(back->wait_for_bytes(39 * 15, std::chrono::seconds(10)));
+    EXPECT_EQ(back->bytes(), test::repeated({test::hotbird_tp2, test::hotbird_tp2, test::hotbird_tp2_tagged}, 13));
+    Lines logged = test::lines_of(read_all(log));
+    for (std::string& line : logged)
+        std::erase(line, '\r'); // a text file on Windows
+    ASSERT_EQ(logged.size(), 46u + 2u);
+    EXPECT_EQ(Lines(logged.begin() + 7, logged.begin() + 9),
+              (Lines{"6300.000," + port + ",adapter gone,", "6300.000," + port + ",adapter back," + back->device_path()}));
+    EXPECT_TRUE(logged[9].starts_with("6300.000," + port + ",TP,23")) << logged[9];
 }
 
 TEST(Send, ReconnectedLineResumesAtTheCutRepetition)
 {
-    check_reconnect({"back", Given::com, true, true, 0, ""});
+    check_reconnect(Cut::back);
 }
 
 TEST(Send, ReconnectFailsNamingTheWaitOrWhyItCannot)
 {
-    const ReconnectCase cases[] = {
-        {"not_back", Given::com, true, false, 4,
-         "; no adapter USB 0403:6001 serial A50285BI at 1-1.2 came back within 60 s"},
-        {"device_path", Given::device_path, true, false, 4,
-         "; PATH cannot be reconnected: it was given as a device path; give it as \"COM n\" so "
-         "that its adapter can be found again"},
-        {"no_adapter", Given::com, false, false, 4,
-         "; LABEL cannot be reconnected: it is on no USB adapter that the system lists"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        check_reconnect(c);
-    }
+    check_reconnect(Cut::not_back, "; no adapter USB 0403:6001 serial A50285BI at 1-1.2 came back within 60 s");
+    check_reconnect(Cut::as_path, "; LABEL cannot be reconnected: it was given as a device path; give it as \"COM n\" so "
+                                  "that its adapter can be found again");
+    check_reconnect(Cut::no_adapter, "; LABEL cannot be reconnected: it is on no USB adapter that the system lists");
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 // send on Linux: SIGINT and SIGTERM during a send, and the system's own sleep guard.
 #include <unistd.h>
 
-#include <atomic>
 #include <csignal>
 #include <sstream>
 #include <thread>
@@ -119,7 +118,6 @@ TEST(Send, SigintDuringTheWaitForTheAdapterEndsTheRun)
     const SignalsHeld held;
     test::FarEnd far_end;
     const auto awake = std::make_shared<test::FakeSleepGuard>();
-    std::atomic<test::ScriptedArrivals*> arrivals = nullptr;
     SendEnvironment env = test_environment([&] {
         auto clock = std::make_unique<VirtualClock>();
         clock->at(std::chrono::milliseconds(6100), [&] { far_end.unplug(); });
@@ -128,28 +126,17 @@ TEST(Send, SigintDuringTheWaitForTheAdapterEndsTheRun)
     env.device_root = far_end.device_root();
     env.make_inventory = [&] {
         auto inventory = std::make_unique<test::FakeInventory>();
-        inventory->plugged_in = {ftdi_on(port_address(far_end.port_number(), far_end.device_root()).device_path)};
+        inventory->plugged_in = {test::ftdi("A50285BI", "1-1.2", {port_address(far_end.port_number(), far_end.device_root()).device_path})};
         return inventory;
     };
-    env.make_arrivals = [&] {
-        auto made = std::make_unique<test::ScriptedArrivals>();
-        made->hold = true;
-        arrivals = made.get();
-        return made;
+    env.make_arrivals = [&] { // the signal in the first wait; the next holds until the stop ends it
+        auto arrivals = std::make_unique<test::ScriptedArrivals>();
+        arrivals->script = {{[&] { EXPECT_TRUE(awake->held()); ::kill(::getpid(), SIGINT); }}};
+        arrivals->hold = true;
+        return arrivals;
     };
-    int exit_status = -1;
     std::ostringstream out, err;
-    std::thread run([&] {
-        exit_status = run_send(parse_send_arguments(hotbird_tp2({far_end.port_text(), "--reconnect", "60"})),
-                               out, err, env);
-    });
-    while (arrivals == nullptr) // made by the run before its lines start
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    EXPECT_TRUE(arrivals.load()->wait_until_held());
-    EXPECT_TRUE(awake->held());
-    ::kill(::getpid(), SIGINT);
-    run.join();
-    EXPECT_EQ(exit_status, 130);
+    EXPECT_EQ(run_send(parse_send_arguments(hotbird_tp2({far_end.port_text(), "--reconnect", "60"})), out, err, env), 130);
     EXPECT_EQ(std::vector<int>({awake->taken, awake->released}), std::vector({1, 1}));
     EXPECT_EQ(test::lines_of(out.str()).back(),
               far_end.port_label() + ": stopped by SIGINT in update 1 of 1, HOTBIRD TP2, repetition 3 of 15 after 7 frames");

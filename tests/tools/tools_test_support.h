@@ -65,17 +65,6 @@ inline Args hotbird_tp2(Args first, const Args& then = {"--choice", "3", "--tick
     return first;
 }
 
-// The FTDI adapter of the examples, with its port on `device`.
-inline AdapterFacts ftdi_on(const std::string& device)
-{
-    AdapterFacts facts;
-    facts.usb_id = "0403:6001";
-    facts.serial_number = "A50285BI";
-    facts.location = "1-1.2";
-    facts.devices = {device};
-    return facts;
-}
-
 inline std::unique_ptr<TransmissionClock> virtual_clocks() { return std::make_unique<VirtualClock>(); }
 
 // Each line's clock from `make_clock` (a virtual one unless given), the machine kept awake by
