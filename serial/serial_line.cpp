@@ -43,6 +43,8 @@ void SerialLine::open_path(const std::string& device_path, const std::string& la
     adapter_gone_ = false;
 }
 
+// The port leaves the mutex before it closes: its close may drain for up to the write bound, and
+// an interrupt from the sending thread's stopper must never wait on that.
 void SerialLine::close()
 {
     std::unique_ptr<NativePort> closing;
