@@ -1,9 +1,10 @@
 """The serial trials in the guest: tervalink-frames on Linux's own 8250 and ftdi_sio drivers."""
 
+import re
 import subprocess
 import sys
 
-from guest import Guest, main
+from guest import FTDI_SERIAL, Guest, main
 
 # AUTO SYMBOL, the shortest update (ten frames, 20.5 s), with the rates of the sample data file.
 RATES = (27500, 22000, 29900, 30000, 28000, 29700, 24500, 25000, 23000, 29950)
@@ -65,8 +66,20 @@ def send(program):
         assert texts(lines) == ["COM 1 (/dev/ttyS0): completed, 1 update, 10 frames",
                                 "COM 100 (/dev/ttyUSB0): completed, 1 update, 10 frames"], texts(lines)
         for name in ("uart", "ftdi"):
-            assert guest.streams[name].data() == b"".join(f for _, f in frames), name
+            assert guest.streams[name].data() == joined(frames), name
             check_pauses(name, guest.streams[name], frames)
+
+
+def joined(frames):
+    return b"".join(frame for _, frame in frames)
+
+
+def cut_at(frames, got):
+    """How many whole frames got starts with, and the bytes of the next that follow them."""
+    whole = 0
+    while whole < len(frames) and got.startswith(joined(frames[:whole + 1])):
+        whole += 1
+    return whole, got[len(joined(frames[:whole])):]
 
 
 def unplug(program):
@@ -78,14 +91,9 @@ def unplug(program):
         guest.qmp("device_del", id="ftdi")
         status, lines, _ = guest.wait(120)
         assert status == 4, f"send ended with status {status}"
-        assert guest.streams["uart"].data() == b"".join(f for _, f in frames)
-        # Whole frames up to the unplug, then at most the start of the frame it cut.
-        got = ftdi.data()
-        whole = 0
-        while whole < len(frames) and got.startswith(b"".join(f for _, f in frames[:whole + 1])):
-            whole += 1
-        cut = got[len(b"".join(f for _, f in frames[:whole])):]
-        assert whole >= 2 and frames[whole][1].startswith(cut), f"not frames at the host: {got}"
+        assert guest.streams["uart"].data() == joined(frames)
+        whole, cut = cut_at(frames, ftdi.data())
+        assert whole >= 2 and frames[whole][1].startswith(cut), f"not frames: {ftdi.data()}"
         gone = "the device has gone (unplugged?)"
         failure = (f"COM 100 (/dev/ttyUSB0) took {len(cut)} of the frame's 24 bytes; the antenna "
                    f"unit received a cut frame: {gone}" if cut else
@@ -98,6 +106,39 @@ def unplug(program):
             f"{repetition} of 5 after {whole} frames: {failure}"]
             for repetition in {(whole - 1) // 2 + 1, whole // 2 + 1}), texts(lines)
         assert texts(guest.errors()) == [failure], texts(guest.errors())
+
+
+def reconnect(program):
+    """Unplugged mid-update, the same adapter comes back on another hub port and device name:
+    the host receives the cut repetition again from its first frame, then the rest."""
+    frames = planned(program)
+    with Guest(program) as guest:
+        guest.start(f'tervalink-frames send "COM 100" {AUTO_SYMBOL} --quiet --reconnect 60')
+        ftdi = guest.streams["ftdi"]
+        assert ftdi.wait_for(lambda s: len(s.data()) >= 3 * 24, 30), "no frames on the FTDI"
+        guest.qmp("device_del", id="ftdi")
+        gone = "COM 100 (/dev/ttyUSB0): adapter gone; waiting up to 60 s for it to come back"
+        assert guest.streams["errors"].wait_for(
+            lambda s: gone in texts(s.lines()), 30), texts(guest.errors())
+        before = len(ftdi.data())  # all that the line sent before the unplug
+        guest.qmp("device_add", driver="usb-serial", id="ftdi2", chardev="ftdi", bus="xhci.0",
+                  port="2", serial=FTDI_SERIAL)
+        status, lines, _ = guest.wait(120)
+        assert status == 0, f"send ended with status {status}: {texts(guest.errors())}"
+        whole, cut = cut_at(frames, ftdi.data()[:before])
+        resumed = ftdi.data()[before:]
+        # Two frames a repetition. The line finds the unplug at a write, or in the pause after a
+        # repetition's last frame: the repetition it resumes at is the cut one, or the next.
+        start = next((start for start in range(0, len(frames), 2)
+                      if joined(frames[start:]) == resumed), None)
+        assert start is not None, f"not a repetition and the rest after the return: {resumed}"
+        assert (start <= whole < start + 2 and frames[whole][1].startswith(cut)
+                or whole == start + 2 and not cut), f"resumed at {start} after {whole} frames"
+        assert len(lines) == 1 and re.fullmatch(
+            r"COM 100 \(/dev/ttyUSB\d\): completed, after 1 reconnect, 1 update, "
+            f"{whole + len(frames) - start} frames", lines[0][1]), texts(lines)
+        print(f"{lines[0][1]}: resumed at frame {start} after {whole} frames and {len(cut)} bytes")
+        assert texts(guest.errors())[0] == gone, texts(guest.errors())
 
 
 # The host reads the 16550's first frame and then no more; a second opener fills the tty's queue
@@ -139,5 +180,5 @@ def interrupt_stall(program):
 
 
 if __name__ == "__main__":
-    sys.exit(main({"ports": ports, "send": send, "unplug": unplug, "stall": stall,
+    sys.exit(main({"ports": ports, "send": send, "unplug": unplug, "reconnect": reconnect, "stall": stall,
                   "interrupt_stall": interrupt_stall}))

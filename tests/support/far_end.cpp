@@ -27,10 +27,16 @@ std::vector<FarEnd::Clock::time_point> FarEnd::frame_arrivals(std::size_t frame_
     return arrivals;
 }
 
-bool FarEnd::wait_for_bytes(std::size_t count, std::chrono::seconds bound) const
+bool FarEnd::wait_until(const std::function<bool(const std::vector<std::uint8_t>&)>& test,
+                        std::chrono::seconds bound) const
 {
     std::unique_lock lock(mutex_);
-    return arrived_.wait_for(lock, bound, [&] { return bytes_.size() >= count; });
+    return arrived_.wait_for(lock, bound, [&] { return test(bytes_); });
+}
+
+bool FarEnd::wait_for_bytes(std::size_t count, std::chrono::seconds bound) const
+{
+    return wait_until([count](const auto& got) { return got.size() >= count; }, bound);
 }
 
 } // namespace tervalink::test

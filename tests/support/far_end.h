@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -39,7 +40,10 @@ public:
     std::vector<std::uint8_t> bytes() const;
     // When the first byte of each frame arrived (frames of `frame_size` bytes each).
     std::vector<Clock::time_point> frame_arrivals(std::size_t frame_size) const;
-    // Blocks the calling thread, pumping nothing, until `count` bytes have arrived.
+    // Blocks the calling thread, pumping nothing, until what has arrived passes `test`, or until
+    // `count` bytes have arrived.
+    bool wait_until(const std::function<bool(const std::vector<std::uint8_t>&)>& test,
+                    std::chrono::seconds bound) const;
     bool wait_for_bytes(std::size_t count, std::chrono::seconds bound) const;
     // The far end hangs up, as a pulled adapter does: the program's next write fails.
     void unplug();
