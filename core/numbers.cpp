@@ -1,9 +1,10 @@
 #include "numbers.h"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
+
+#include "decimal_conversion.h"
 
 namespace tervalink {
 namespace {
@@ -75,16 +76,13 @@ long magnitude_of(std::string_view number, std::size_t mantissa_end)
     return leading + exponent;
 }
 
-// Converts an already scanned, sign-less decimal number; from_chars never sees anything the
-// rules reject ("inf", "nan", hex floats), and it ignores the locale.
+// Converts an already scanned, sign-less decimal number; the conversion never sees anything the
+// rules reject ("inf", "nan", hex floats).
 double convert_unsigned_decimal(std::string_view number, std::size_t mantissa_end)
 {
-    double value = 0;
-    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (result.ec == std::errc::result_out_of_range)
-        return magnitude_of(number, mantissa_end) > 0 ? std::numeric_limits<double>::infinity()
-                                                      : 0.0;
-    return value;
+    if (const std::optional<double> value = nearest_double(number))
+        return *value;
+    return magnitude_of(number, mantissa_end) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
 }
 
 double decimal_value(std::string_view text, const DecimalScan& scan)
