@@ -17,7 +17,6 @@
 #include <unistd.h>
 
 #include "data_file.h"
-#include "failure.h"
 #include "satellite_table.h"
 
 namespace {
@@ -161,10 +160,8 @@ ChildRun time_import(const std::string& path)
     return run_child([&] {
         tervalink::DataFileReader reader;
         tervalink::SatelliteTable table;
-        try {
-            tervalink::import_data_file(path, reader, table);
-        } catch (const tervalink::Failure& failure) {
-            std::printf("  import failed: %s\n", failure.what());
+        if (const auto imported = tervalink::import_data_file(path, reader, table); !imported) {
+            std::printf("  import failed: %s\n", imported.failure().c_str());
             std::fflush(stdout);
             _exit(1);
         }

@@ -1,7 +1,5 @@
 #include "check_data.h"
 
-#include <exception>
-
 #include "frames.h"
 #include "satellite_table.h"
 
@@ -15,16 +13,18 @@ std::string check_data_line(int slot, int row)
 CheckDataResult check_data(const SatelliteTable& table)
 {
     CheckDataResult result;
-    try {
-        for (int s = 0; s < slot_count; ++s) {
-            if (table.position(s).empty())
-                continue;
-            for (int r = 0; r < rows_per_slot; ++r)
-                if (make_tp_packet(table, s, r) == 1)
-                    result.lines.push_back(check_data_line(s, r));
+    for (int s = 0; s < slot_count; ++s) {
+        if (table.position(s).empty())
+            continue;
+        for (int r = 0; r < rows_per_slot; ++r) {
+            const Expected<int> clash = make_tp_packet(table, s, r);
+            if (!clash) {
+                result.failure = clash.failure();
+                return result;
+            }
+            if (*clash == 1)
+                result.lines.push_back(check_data_line(s, r));
         }
-    } catch (const std::exception& failure) {
-        result.failure = failure.what();
     }
     return result;
 }

@@ -5,10 +5,13 @@
 
 namespace tervalink {
 
-void import_data_file(const std::string& path, DataFileReader& reader, SatelliteTable& table)
+Expected<void> import_data_file(const std::string& path, DataFileReader& reader,
+                                SatelliteTable& table)
 {
-    reader.read(path);
+    if (Expected<void> read = reader.read(path); !read)
+        return read;
     apply_import(reader.buffers(), table);
+    return {};
 }
 
 void apply_import(const ImportBuffers& buffers, SatelliteTable& table)

@@ -2,7 +2,6 @@
 
 #include "data_file_scan.h"
 #include "data_file_source.h"
-#include "failure.h"
 #include "text.h"
 
 #include <algorithm>
@@ -30,24 +29,26 @@ constexpr std::ptrdiff_t whole_line_window = 64 + 8;
 
 } // namespace
 
-void DataFileReader::read(const std::string& path)
+Expected<void> DataFileReader::read(const std::string& path)
 {
-    DataFileSource source(path);
+    Expected<DataFileSource> source = DataFileSource::open(path);
+    if (!source)
+        return source.failed();
     start(path);
     const auto chunk = std::make_unique_for_overwrite<char[]>(read_chunk_size);
     for (;;) {
-        std::size_t count = 0;
-        try {
-            count = source.read(chunk.get(), read_chunk_size, line_number_);
-        } catch (const Failure&) {
+        const Expected<std::size_t> count =
+            source->read(chunk.get(), read_chunk_size, line_number_);
+        if (!count) {
             store_auto_fields();
-            throw;
+            return count.failed();
         }
-        if (count == 0)
+        if (*count == 0)
             break;
-        feed({chunk.get(), count});
+        if (Expected<void> fed = feed({chunk.get(), *count}); !fed)
+            return fed;
     }
-    finish();
+    return finish();
 }
 
 void DataFileReader::start(std::string file_name)
@@ -60,24 +61,27 @@ void DataFileReader::start(std::string file_name)
     start_line();
 }
 
-void DataFileReader::feed(std::string_view bytes)
+Expected<void> DataFileReader::feed(std::string_view bytes)
 {
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
     if (p == end)
-        return;
+        return {};
     if (std::exchange(after_cr_, false) && *p == '\n')
         ++p;
     while (p != end) {
         if (!tp_line_ && commas_ == 0 && !line_has_bytes_)
             p = feed_whole_auto_lines(p, end);
         if (p == end)
-            return;
+            return {};
         if (commas_ == commas_needed())
             p = feed_rest_of_line(p, end);
         else
             p = feed_fields(p, end);
+        if (p == nullptr)
+            return missing_commas();
     }
+    return {};
 }
 
 // The bulk of a large file: short, complete auto lines with all their commas. Anything else
@@ -115,11 +119,12 @@ void DataFileReader::store_auto_field(int field, const char* from, const char* t
         std::min<std::size_t>(auto_field_keep, static_cast<std::size_t>(to - from)));
 }
 
-void DataFileReader::finish()
+Expected<void> DataFileReader::finish()
 {
-    if (line_has_bytes_)
-        end_line();
+    if (line_has_bytes_ && !end_line())
+        return missing_commas();
     store_auto_fields();
+    return {};
 }
 
 // Before the last comma of a line: every comma cuts a field.
@@ -151,7 +156,8 @@ const char* DataFileReader::feed_rest_of_line(const char* p, const char* end)
 
 const char* DataFileReader::on_line_break(const char* at, const char* end)
 {
-    end_line();
+    if (!end_line())
+        return nullptr;
     const char* next = at + 1;
     if (*at == '\r') {
         if (next == end)
@@ -191,15 +197,16 @@ void DataFileReader::store_field(int field)
     }
 }
 
-void DataFileReader::end_line()
+bool DataFileReader::end_line()
 {
     if (commas_ < commas_needed())
-        fail_missing_commas();
+        return false;
     store_field(commas_);
     if (tp_line_)
         ++buffers_.file_line_count;
     ++line_number_;
     start_line();
+    return true;
 }
 
 void DataFileReader::start_line()
@@ -231,7 +238,8 @@ void DataFileReader::store_auto_fields()
     auto_fields_stored_ = 0;
 }
 
-void DataFileReader::fail_missing_commas()
+// The line that ends the read: the auto fields stored so far reach the buffers, as at the end.
+Failed DataFileReader::missing_commas()
 {
     store_auto_fields();
     std::string description = file_name_ + ", line " + std::to_string(line_number_) +
@@ -239,7 +247,7 @@ void DataFileReader::fail_missing_commas()
                               std::to_string(commas_);
     if (!line_has_bytes_)
         description += " (the line is empty)";
-    throw Failure(description);
+    return Failed{std::move(description)};
 }
 
 } // namespace tervalink

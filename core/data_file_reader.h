@@ -1,5 +1,6 @@
 #pragma once
 
+#include "expected.h"
 #include "field_limits.h"
 #include "import_buffers.h"
 #include "polarisation.h"
@@ -31,8 +32,8 @@ inline constexpr std::size_t auto_field_keep = field_limit(Field::auto_rate);
 // The import buffers, and the only writer of them: splits data file bytes into lines and fields
 // while they arrive, in pieces of any size, and stores the fields into the buffers. Memory stays
 // the same however long a line or the file is. Lines 1 to 39 are TP lines, every later line an
-// auto line; CR, LF and CR LF each end a line. Throws Failure naming the file and line when a line
-// lacks a comma.
+// auto line; CR, LF and CR LF each end a line. A line that lacks a comma fails the read, naming
+// the file and line; the buffers keep every field stored before it.
 class DataFileReader {
 public:
     // The buffers as an earlier import left them: empty texts before the first.
@@ -40,14 +41,15 @@ public:
 
     // Opens the file, then reads it whole; a read error ends it as a failing line does, the
     // buffers keeping every field cut so far.
-    void read(const std::string& path);
+    Expected<void> read(const std::string& path);
 
     // A read of bytes that arrive in pieces: start, then every piece, then finish. Starting sets
-    // file_line_count to 0; `file_name` is used in failure descriptions.
+    // file_line_count to 0; `file_name` is used in failure descriptions. After a failing piece
+    // the read is over: nothing more may be fed until the next start.
     void start(std::string file_name);
-    void feed(std::string_view bytes);
+    Expected<void> feed(std::string_view bytes);
     // The end of the file ends the last line, unless the file ended with a line break.
-    void finish();
+    Expected<void> finish();
 
     const ImportBuffers& buffers() const { return buffers_; }
 
@@ -58,6 +60,8 @@ private:
         std::uint8_t size = 0;
     };
 
+    // The feed_ and on_ steps return where the next one starts, or nullptr when the line that
+    // ends there lacks a comma.
     const char* feed_whole_auto_lines(const char* p, const char* end);
     void store_auto_field(int field, const char* from, const char* to);
     const char* feed_fields(const char* p, const char* end);
@@ -66,11 +70,11 @@ private:
     void keep(const char* from, const char* to);
     void cut_field();
     void store_field(int field);
-    void end_line();
+    bool end_line(); // false, storing nothing, when the line lacks a comma
     void start_line();
     void store_tp_field(int field);
     void store_auto_fields();
-    [[noreturn]] void fail_missing_commas();
+    Failed missing_commas();
 
     int commas_needed() const { return tp_line_ ? tp_field_count - 1 : auto_field_count - 1; }
     std::size_t keep_limit(int field) const;

@@ -1,7 +1,5 @@
 #include "data_file_source.h"
 
-#include "failure.h"
-
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -56,32 +54,41 @@ struct DataFileSource::Handle {
     }
 };
 
-DataFileSource::DataFileSource(const std::string& path)
-    : path_(path), handle_(std::make_unique<Handle>())
+Expected<DataFileSource> DataFileSource::open(const std::string& path)
 {
+    const auto fail = [&path](const std::string& reason) {
+        return Failed{"Cannot open " + path + ": " + reason};
+    };
+    auto handle = std::make_unique<Handle>(); // closes the file when a check below refuses it
     // Non-blocking so that opening a pipe cannot hang; regular files ignore the flag.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        throw Failure("Cannot open " + path + ": " + describe_file_error(errno));
-    handle_->fd = fd; // closed by the handle when a check below refuses the file
+    handle->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (handle->fd < 0)
+        return fail(describe_file_error(errno));
     struct stat status {};
-    if (::fstat(fd, &status) != 0)
-        throw Failure("Cannot open " + path + ": " + describe_file_error(errno));
+    if (::fstat(handle->fd, &status) != 0)
+        return fail(describe_file_error(errno));
     if (!S_ISREG(status.st_mode))
-        throw Failure("Cannot open " + path + ": " + refusal_of_kind(status.st_mode));
+        return fail(refusal_of_kind(status.st_mode));
+    return DataFileSource(path, std::move(handle));
+}
+
+DataFileSource::DataFileSource(std::string path, std::unique_ptr<Handle> handle)
+    : path_(std::move(path)), handle_(std::move(handle))
+{
 }
 
 DataFileSource::~DataFileSource() = default;
+DataFileSource::DataFileSource(DataFileSource&&) noexcept = default;
 
-std::size_t DataFileSource::read(char* buffer, std::size_t capacity, std::uint64_t line)
+Expected<std::size_t> DataFileSource::read(char* buffer, std::size_t capacity, std::uint64_t line)
 {
     for (;;) {
         const ssize_t count = ::read(handle_->fd, buffer, capacity);
         if (count >= 0)
             return static_cast<std::size_t>(count);
         if (errno != EINTR)
-            throw Failure("Cannot read " + path_ + " at line " + std::to_string(line) + ": " +
-                          describe_file_error(errno));
+            return Failed{"Cannot read " + path_ + " at line " + std::to_string(line) + ": " +
+                          describe_file_error(errno)};
     }
 }
 

@@ -1,6 +1,5 @@
 #include "data_file_source.h"
 
-#include "failure.h"
 #include "wide_text_windows.h"
 
 #include <windows.h>
@@ -70,41 +69,47 @@ struct DataFileSource::Handle {
     }
 };
 
-DataFileSource::DataFileSource(const std::string& path)
-    : path_(path), handle_(std::make_unique<Handle>())
+Expected<DataFileSource> DataFileSource::open(const std::string& path)
 {
-    const auto fail = [&path](DWORD code) {
-        return Failure("Cannot open " + path + ": " + describe_file_error(code));
+    const auto fail = [&path](const std::string& reason) {
+        return Failed{"Cannot open " + path + ": " + reason};
     };
     // A name that is not UTF-8 would open another file, or none.
     const std::optional<std::wstring> wide_path = exact_utf16_of(path);
     if (!wide_path)
-        throw fail(::GetLastError());
+        return fail(describe_file_error(::GetLastError()));
     // Shared for reading, writing and deleting like a file on Linux, so a file another program
     // merely has open can still be imported. Backup semantics open a directory too, which is then
     // refused in words instead of "access denied".
+    auto handle = std::make_unique<Handle>(); // closes the file when a check below refuses it
     const HANDLE file =
         ::CreateFileW(wide_path->c_str(), GENERIC_READ,
                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                       FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        throw fail(::GetLastError());
-    handle_->file = file; // closed by the handle when a check below refuses the file
+        return fail(describe_file_error(::GetLastError()));
+    handle->file = file;
     // NUL, CON, COM ports and pipes are not disk files; reading one could wait forever.
     if (::GetFileType(file) != FILE_TYPE_DISK)
-        throw Failure("Cannot open " + path +
-                      ": it is not a regular file (a device, pipe or socket cannot be imported)");
+        return fail("it is not a regular file (a device, pipe or socket cannot be imported)");
     BY_HANDLE_FILE_INFORMATION information{};
     const DWORD refusal = !::GetFileInformationByHandle(file, &information) ? ::GetLastError()
                           : (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? not_a_file
                                                                                        : ERROR_SUCCESS;
     if (refusal != ERROR_SUCCESS)
-        throw fail(refusal);
+        return fail(describe_file_error(refusal));
+    return DataFileSource(path, std::move(handle));
+}
+
+DataFileSource::DataFileSource(std::string path, std::unique_ptr<Handle> handle)
+    : path_(std::move(path)), handle_(std::move(handle))
+{
 }
 
 DataFileSource::~DataFileSource() = default;
+DataFileSource::DataFileSource(DataFileSource&&) noexcept = default;
 
-std::size_t DataFileSource::read(char* buffer, std::size_t capacity, std::uint64_t line)
+Expected<std::size_t> DataFileSource::read(char* buffer, std::size_t capacity, std::uint64_t line)
 {
     const auto wanted =
         static_cast<DWORD>(std::min<std::size_t>(capacity, std::numeric_limits<DWORD>::max()));
@@ -114,8 +119,8 @@ std::size_t DataFileSource::read(char* buffer, std::size_t capacity, std::uint64
     const DWORD code = ::GetLastError();
     if (code == ERROR_HANDLE_EOF)
         return 0;
-    throw Failure("Cannot read " + path_ + " at line " + std::to_string(line) + ": " +
-                  describe_file_error(code));
+    return Failed{"Cannot read " + path_ + " at line " + std::to_string(line) + ": " +
+                  describe_file_error(code)};
 }
 
 } // namespace tervalink

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "expected.h"
 #include "frames.h"
 #include "satellite_table.h"
 
@@ -13,8 +14,9 @@ class UpdateImage {
 public:
     // For slot `choice`, the TP packet of each ticked row into its entry (the entries of other
     // rows keep what they held); for AUTO SYMBOL, the auto symbol-rate packet and its tagged copy.
-    // Throws Failure on overflow.
-    void build(const SatelliteTable& table, int choice);
+    // Fails on the first value that does not fit: the rows before it hold their new packets, the
+    // rest what they held; AUTO SYMBOL's packets stay as they were.
+    Expected<void> build(const SatelliteTable& table, int choice);
     // Makes row r's tagged TP packet from its entry, as that row's turn to be sent comes; the
     // image keeps the latest one.
     const TpPacket& tag_row(int r);

@@ -84,7 +84,8 @@ PreparedUpdate prepare_update(const SatelliteTable& table, UpdateImage& image)
     Ticks ticked{};
     if (Refusal refused = entries_refusal(table, choice, ticked))
         return *std::move(refused);
-    image.build(table, choice);
+    if (const Expected<void> built = image.build(table, choice); !built)
+        return built.failed();
     if (std::string clash = clash_message(choice, image, ticked); !clash.empty())
         return UpdateRefusal{std::move(clash), true};
     return choice == auto_symbol_choice ? auto_symbol_transmission(image)

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <variant>
 
+#include "expected.h"
 #include "transmission.h"
 
 namespace tervalink {
@@ -26,12 +27,12 @@ struct UpdateRefusal {
 };
 
 // What UPDATE would send for the choice selected now: the refusal of its first failing entry test
-// or of a marker clash, or the transmission.
-using PreparedUpdate = std::variant<UpdateRefusal, Transmission>;
+// or of a marker clash, the failure of a value that does not fit its frame (the update's error
+// path), or the transmission.
+using PreparedUpdate = std::variant<UpdateRefusal, Failed, Transmission>;
 
 // The entry tests, the build into the image and the clash test. The ticks are taken here, once: a
-// row ticked while the update runs is never sent. Throws Failure when a value does not fit its
-// frame.
+// row ticked while the update runs is never sent.
 PreparedUpdate prepare_update(const SatelliteTable& table, UpdateImage& image);
 // The same, built into an image of its own, for callers that keep none between updates.
 PreparedUpdate prepare_update(const SatelliteTable& table);

@@ -20,11 +20,12 @@ UpdateStart Updater::run()
     // One line, one transmission: a second one would interleave its frames with the first's.
     if (running())
         return {UpdateOutcome::ignored, {}};
+    // The system may refuse the sending thread; the update then fails as a value that does not
+    // fit its frame does.
     try {
         return start_transmission();
     } catch (const std::exception& failure) {
-        take_error_path(failure.what());
-        return {UpdateOutcome::failed, {}};
+        return fail(failure.what());
     }
 }
 
@@ -35,6 +36,8 @@ UpdateStart Updater::start_transmission()
         outcome_ = UpdateOutcome::refused;
         return {UpdateOutcome::refused, std::move(*refusal)};
     }
+    if (const auto* failed = std::get_if<Failed>(&update))
+        return fail(failed->description);
     Transmission& transmission = std::get<Transmission>(update);
     view_.show_waiting(true);
     view_.show_sending(true);
@@ -78,6 +81,12 @@ void Updater::end_transmission()
     view_.show_status(completed_status);
     view_.show_waiting(false);
     outcome_ = UpdateOutcome::completed;
+}
+
+UpdateStart Updater::fail(std::string_view description)
+{
+    take_error_path(description);
+    return {UpdateOutcome::failed, {}};
 }
 
 void Updater::take_error_path(std::string_view description)

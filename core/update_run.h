@@ -79,6 +79,7 @@ public:
 
 private:
     UpdateStart start_transmission();
+    UpdateStart fail(std::string_view description); // the error path at once, before any frame
     void progress(int value) override;
     void finished() override;
     void failed(const std::string& description) override;

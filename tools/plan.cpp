@@ -58,6 +58,10 @@ PlanResult plan_update(const SatelliteTable& table)
             result.refusal = *refusal;
             return result;
         }
+        if (const auto* failed = std::get_if<Failed>(&prepared)) {
+            result.failure = failed->description;
+            return result;
+        }
         VirtualClock clock;
         RecordingSink sink(clock, result.frames);
         StopRequest never_stopped;

@@ -1,6 +1,5 @@
 #include "send_batch.h"
 
-#include "failure.h"
 #include "table_setup.h"
 #include "update_preparation.h"
 
@@ -17,19 +16,19 @@ bool row_holds_data(const SatelliteTable& table, int index)
 void add_update(const SatelliteTable& table, std::vector<int> rows, bool name_choice, Batch& batch)
 {
     const int choice = table.selected_choice();
-    try {
-        PreparedUpdate prepared = prepare_update(table);
-        if (auto* transmission = std::get_if<Transmission>(&prepared)) {
-            batch.updates.push_back({choice, std::move(rows), std::move(*transmission)});
-            return;
-        }
-        const std::string& message = std::get<UpdateRefusal>(prepared).message;
-        batch.refusals.push_back(
-            name_choice ? std::string(choice_name(choice)) + ": " + message : message);
-    } catch (const Failure& failure) {
-        if (batch.failure.empty())
-            batch.failure = failure.what();
+    PreparedUpdate prepared = prepare_update(table);
+    if (auto* transmission = std::get_if<Transmission>(&prepared)) {
+        batch.updates.push_back({choice, std::move(rows), std::move(*transmission)});
+        return;
     }
+    if (const auto* failed = std::get_if<Failed>(&prepared)) {
+        if (batch.failure.empty())
+            batch.failure = failed->description;
+        return;
+    }
+    const std::string& message = std::get<UpdateRefusal>(prepared).message;
+    batch.refusals.push_back(
+        name_choice ? std::string(choice_name(choice)) + ": " + message : message);
 }
 
 } // namespace

@@ -1,13 +1,13 @@
 #include "table_setup.h"
 
-#include "failure.h"
-
 namespace tervalink::frames_tool {
 
-void import_given_file(const TableArguments& args, DataFileReader& reader, SatelliteTable& table)
+Expected<void> import_given_file(const TableArguments& args, DataFileReader& reader,
+                                 SatelliteTable& table)
 {
-    if (args.file)
-        import_data_file(*args.file, reader, table);
+    if (!args.file)
+        return {};
+    return import_data_file(*args.file, reader, table);
 }
 
 void apply_assignments(const TableArguments& args, SatelliteTable& table)
@@ -20,10 +20,8 @@ std::optional<SatelliteTable> build_table(const TableArguments& args, std::ostre
 {
     SatelliteTable table;
     DataFileReader reader;
-    try {
-        import_given_file(args, reader, table);
-    } catch (const Failure& failure) {
-        err << failure.what() << '\n';
+    if (const Expected<void> imported = import_given_file(args, reader, table); !imported) {
+        err << imported.failure() << '\n';
         return std::nullopt;
     }
     apply_assignments(args, table);

@@ -10,8 +10,9 @@
 
 namespace tervalink::frames_tool {
 
-// Imports the data file, if one was given, as "Open a Data File ..." does; throws its Failure.
-void import_given_file(const TableArguments& args, DataFileReader& reader, SatelliteTable& table);
+// Imports the data file, if one was given, as "Open a Data File ..." does, and fails as it does.
+Expected<void> import_given_file(const TableArguments& args, DataFileReader& reader,
+                                 SatelliteTable& table);
 
 // Each --set in order, as an assignment that keeps the field's length limit.
 void apply_assignments(const TableArguments& args, SatelliteTable& table);

@@ -58,11 +58,10 @@ void frmMain::cmdOpenSave_Click()
     const QString path = choose_data_file_(this);
     if (path.isEmpty())
         return;
-    try {
+    const Expected<void> imported =
         import_data_file(file_name_for_opening(path), data_file_reader_, table_);
-    } catch (const std::exception& failure) {
-        show_message_box(this, QString::fromUtf8(failure.what()));
-    }
+    if (!imported)
+        show_message_box(this, to_qstring(imported.failure()));
     binding_.refresh_all();
 }
 

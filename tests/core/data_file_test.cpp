@@ -97,10 +97,10 @@ TEST(DataFileImport, PathsThatCannotBeReadFailWithTheReasonAndLeaveTheTableAlone
     std::ofstream(plain) << join(file_lines(3), "\n");
     DataFileReader reader;
     SatelliteTable table;
-    ASSERT_EQ(failure_of([&] { import_data_file(plain, reader, table); }), "");
+    ASSERT_EQ(failure_of(import_data_file(plain, reader, table)), "");
     const SatelliteTable before = table;
     const auto check = [&](const std::string& path, const std::string& message, int line_count) {
-        EXPECT_EQ(failure_of([&] { import_data_file(path, reader, table); }), message);
+        EXPECT_EQ(failure_of(import_data_file(path, reader, table)), message);
         EXPECT_EQ(reader.buffers().file_line_count, line_count) << path;
         EXPECT_TRUE(table == before) << path;
     };

@@ -34,14 +34,17 @@ TEST(Frames, TpPacketsMatchTheWireBytes)
         {3, 0, "1", "1", "99999", "-3", "H", "FREQ of HOTBIRD TP1: 99999 does not fit 0..65535", "", false},
         {3, 0, "1", "1", "1", "-3", "H", "SYMB of HOTBIRD TP1: -3 does not fit 0..65535", "", false}};
     for (const auto& c : cases) {
-        TpPacket packet{};
-        const std::string failure = failure_of([&] { packet = encode_tp_packet(c.slot, c.row, c.position, c.nid, c.freq, c.symb, c.pol); });
-        EXPECT_EQ(failure.empty() ? hex_bytes(packet) : failure, c.packet);
+        const Expected<TpPacket> encoded = encode_tp_packet(c.slot, c.row, c.position, c.nid, c.freq, c.symb, c.pol);
+        const TpPacket packet = encoded ? *encoded : TpPacket{};
+        EXPECT_EQ(encoded ? hex_bytes(packet) : failure_of(encoded), c.packet);
         EXPECT_EQ(*c.tagged ? hex_bytes(make_tagged_tp_packet(packet)) : "", c.tagged);
         EXPECT_EQ(tp_packet_clashes(packet), c.clashes) << c.packet;
     }
-    for (auto [pol, byte] : {std::pair{"H", 1}, {"h", 1}, {"V", 0}, {"v", 0}, {"x", 0}, {"", 0}, {" H", 0}, {"HV", 0}})
-        EXPECT_EQ(encode_tp_packet(0, 0, "", "", "", "", pol)[12], byte) << pol;
+    for (auto [pol, byte] : {std::pair{"H", 1}, {"h", 1}, {"V", 0}, {"v", 0}, {"x", 0}, {"", 0}, {" H", 0}, {"HV", 0}}) {
+        const Expected<TpPacket> encoded = encode_tp_packet(0, 0, "", "", "", "", pol);
+        ASSERT_TRUE(encoded) << pol;
+        EXPECT_EQ((*encoded)[12], byte) << pol;
+    }
 }
 
 // Field text -> little-endian bytes, or "" when it does not fit.
@@ -53,10 +56,9 @@ TEST(Frames, Field16BoundariesAndRounding)
         {"abc", "00 00"}, {"65536", ""}, {"65535.5", ""}, {"-1", ""}, {"-0.5001", ""}, {"1e400", ""},
         {"-1e400", ""}, {"&H10000", ""}};
     for (const auto& c : cases) {
-        std::string bytes;
-        const std::string failure = failure_of([&] { bytes = hex_bytes(encode_field16(c.text, "F")); });
-        EXPECT_EQ(bytes, c.bytes) << c.text;
-        EXPECT_EQ(failure, *c.bytes ? "" : "F: " + std::string(c.text) + " does not fit 0..65535") << c.text;
+        const auto encoded = encode_field16(c.text, "F");
+        EXPECT_EQ(encoded ? hex_bytes(*encoded) : "", c.bytes) << c.text;
+        EXPECT_EQ(failure_of(encoded), *c.bytes ? "" : "F: " + std::string(c.text) + " does not fit 0..65535") << c.text;
     }
 }
 
@@ -73,14 +75,16 @@ TEST(Frames, AutosymPacketsMatchTheWireBytes)
         {{"27500", "27500", "27500", "22000", "22000", "30000", "30000", "29900", "29900", "27499"}, "", "", false, true},
         {{"27500", "22000", "30000", "29900", "27000", "28000", "25000", "23000", "6111", "1002"}, "", "", true, false}};
     for (const auto& c : cases) {
-        const AutosymPacket packet = encode_autosym_packet(c.rates);
+        const Expected<AutosymPacket> encoded = encode_autosym_packet(c.rates);
+        ASSERT_TRUE(encoded) << c.rates[9];
+        const AutosymPacket packet = *encoded;
         const AutosymPacket tagged = make_tagged_autosym_packet(packet);
         EXPECT_EQ(*c.packet ? hex_bytes(packet) : "", c.packet);
         EXPECT_EQ(*c.tagged ? hex_bytes(tagged) : "", c.tagged);
         EXPECT_EQ(autosym_packet_clashes(packet), c.plain_clashes) << c.rates[9];
         EXPECT_EQ(autosym_packet_clashes(tagged), c.tagged_clashes) << c.rates[9];
     }
-    EXPECT_EQ(failure_of([] { encode_autosym_packet({"1", "2", "65536", "-1", "5", "6", "7", "8", "9", "10"}); }),
+    EXPECT_EQ(failure_of(encode_autosym_packet({"1", "2", "65536", "-1", "5", "6", "7", "8", "9", "10"})),
               "symbol rate 3 of AUTO SYMBOL: 65536 does not fit 0..65535");
 }
 

@@ -81,5 +81,15 @@ TEST(SatelliteTable, TicksFollowTheSelectedChoice)
     EXPECT_EQ(state(table), (Rows{29, -1, no_choice}));
 }
 
+// An index outside its field is a programming fault: the program ends, naming it, before any
+// read or write.
+TEST(SatelliteTableDeathTest, AnIndexOutsideItsFieldEndsTheProgram)
+{
+    SatelliteTable table;
+    EXPECT_DEATH(table.set_text(Field::nid, 39, "1"), "TP row index 39 is outside 0\\.\\.38");
+    EXPECT_DEATH(table.auto_rate(-1), "auto symbol rate index -1 is outside 0\\.\\.9");
+    EXPECT_DEATH(choice_name(14), "choice index 14 is outside 0\\.\\.13");
+}
+
 } // namespace
 } // namespace tervalink

@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include "frame_decoder.h"
 #include "satellite_table.h"
 #include "table_rows.h"
+#include "update_image.h"
 #include "update_preparation.h"
 #include "worked_frames.h"
 
@@ -67,6 +69,29 @@ TEST(UpdatePreparation, EntryAndClashTestsRefuseWithOnlyTheirMessage)
     SatelliteTable table;
     fill_auto(table, std::array{"0", "32000", "1", "1e3", " 5 ", "+7", "0", "0", "9", "10"});
     EXPECT_TRUE(std::holds_alternative<Transmission>(prepare_update(table)));
+}
+
+// A value that does not fit its frame fails the update at its row, naming the field: the ticked
+// rows before it already hold their new packets in the image, it and the rows after it what the
+// previous build left.
+TEST(UpdatePreparation, AnOverflowFailsAndLeavesTheImageBuiltUpToItsRow)
+{
+    SatelliteTable table;
+    UpdateImage image;
+    table.set_option(3);
+    for (int r = 0; r < rows_per_slot; ++r) {
+        fill_row(table, 3, r, "1", "11778");
+        table.tick(row_index(3, r), true);
+    }
+    ASSERT_TRUE(std::holds_alternative<Transmission>(prepare_update(table, image)));
+    for (auto [r, nid] : {std::pair{0, "2"}, {1, "70000"}, {2, "3"}})
+        table.set_text(Field::nid, row_index(3, r), nid);
+    const PreparedUpdate prepared = prepare_update(table, image);
+    ASSERT_TRUE(std::holds_alternative<Failed>(prepared));
+    EXPECT_EQ(std::get<Failed>(prepared).description, "NID of HOTBIRD TP2: 70000 does not fit 0..65535");
+    EXPECT_EQ(hex_bytes(image.tp_packet(0)), "23 53 03 00 82 00 02 00 02 2E 6C 6B 00 A8 2A");
+    EXPECT_EQ(hex_bytes(image.tp_packet(1)), "23 53 03 01 82 00 01 00 02 2E 6C 6B 00 AA 2A");
+    EXPECT_EQ(hex_bytes(image.tp_packet(2)), "23 53 03 02 82 00 01 00 02 2E 6C 6B 00 A9 2A");
 }
 
 } // namespace

@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     table.set_option(4);
     table.tick(4, true);
     const SatelliteTable before = table;
-    const std::string failure = test::failure_of([&] { import_data_file(path, reader, table); });
+    const std::string failure = test::failure_of(import_data_file(path, reader, table));
     if (failure.empty())
         check_applied(table, reader.buffers());
     else

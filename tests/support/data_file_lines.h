@@ -43,15 +43,16 @@ inline std::string read(ImportBuffers& buffers, std::string_view text, std::size
                         const std::string& name = "f.csv")
 {
     DataFileReader reader(buffers);
-    const std::string failure = failure_of([&] {
-        reader.start(name);
-        for (std::size_t at = 0; at < text.size(); at += piece)
-            reader.feed(text.substr(at, piece));
-        reader.feed({});
-        reader.finish();
-    });
+    reader.start(name);
+    Expected<void> read;
+    for (std::size_t at = 0; read && at < text.size(); at += piece)
+        read = reader.feed(text.substr(at, piece));
+    if (read)
+        read = reader.feed({});
+    if (read)
+        read = reader.finish();
     buffers = reader.buffers();
-    return failure;
+    return failure_of(read);
 }
 
 inline Texts texts(const auto& buffer) { return Texts(buffer.begin(), buffer.end()); }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "expected.h"
 #include "failure.h"
 
 namespace tervalink::test {
@@ -16,6 +17,13 @@ std::string failure_of(Call call)
         return failure.what();
     }
     return {};
+}
+
+// The same for a rule's result.
+template <typename T>
+std::string failure_of(const Expected<T>& result)
+{
+    return result ? std::string() : result.failure();
 }
 
 } // namespace tervalink::test
