@@ -8,12 +8,13 @@
 
 #include "frame_kind.h"
 #include "satellite_table.h"
+#include "tick_period.h"
 
 namespace tervalink {
 
 class UpdateImage;
 
-// One frame and the pause that follows it.
+// One frame and the pause that follows it, in ticks.
 struct TransmissionStep {
     std::vector<std::uint8_t> frame;
     FrameKind kind = FrameKind::tp;

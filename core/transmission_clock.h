@@ -6,11 +6,9 @@
 #include <vector>
 
 #include "stop_request.h"
+#include "tick_period.h"
 
 namespace tervalink {
-
-// One pacing tick: every pause of the protocol is a whole number of these.
-inline constexpr std::chrono::milliseconds tick_period{10};
 
 // The monotonic clock a transmission keeps its deadlines on.
 class TransmissionClock {

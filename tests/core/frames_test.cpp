@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "failure_of.h"
+#include "result_failure.h"
 #include "frame_decoder.h"
 #include "frames.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "data_file_reader.h"
-#include "failure_of.h"
+#include "result_failure.h"
 
 namespace tervalink::test {
 

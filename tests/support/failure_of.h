@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "expected.h"
 #include "failure.h"
+#include "result_failure.h"
 
 namespace tervalink::test {
 
@@ -17,13 +17,6 @@ std::string failure_of(Call call)
         return failure.what();
     }
     return {};
-}
-
-// The same for a rule's result.
-template <typename T>
-std::string failure_of(const Expected<T>& result)
-{
-    return result ? std::string() : result.failure();
 }
 
 } // namespace tervalink::test
