@@ -10,6 +10,7 @@
 #include "transmitter.h"
 #include "update_image.h"
 #include "update_preparation.h"
+#include "update_texts.h"
 
 namespace tervalink {
 
@@ -33,9 +34,6 @@ public:
     virtual void show_failure(std::string_view description) = 0;
 };
 
-inline constexpr std::string_view updating_status = "Updating ...   Please wait a few minutes.";
-inline constexpr std::string_view completed_status = "Update has been completed.";
-inline constexpr std::string_view error_status = "Error occurred during updating. Please try again.";
 
 enum class UpdateOutcome {
     ignored,   // an update was already running

@@ -23,6 +23,13 @@ TERVALINK_GUEST_PACKAGES=(
   qemu-system-x86 busybox-static xz-utils binutils python3
 )
 
+# The core as WebAssembly (the wasm preset): clang 19 with wasm-ld (lld-19), its wasm32
+# builtins, wasi-libc and libc++ for wasm32-wasi, GoogleTest's sources to build for it, and Node
+# (20 or later, for node:wasi) to run the module and its tests.
+TERVALINK_WASM_PACKAGES=(
+  clang-19 lld-19 libclang-rt-19-dev-wasm32 wasi-libc libc++-19-dev-wasm32 googletest nodejs
+)
+
 # What scripts/package needs on top: CPack's Debian generator and the package checks.
 TERVALINK_PACKAGE_PACKAGES=(
   dpkg-dev file fakeroot lintian

@@ -7,11 +7,11 @@
 #include <string_view>
 
 #include "failure.h"
+#include "update_texts.h"
 
 namespace tervalink {
 
-// Reasons every system gives in the same words.
-inline constexpr std::string_view device_gone_reason = "the device has gone (unplugged?)";
+// Reasons every system gives in the same words (device_gone_reason among them, in update_texts.h).
 inline constexpr std::string_view in_use_reason = "it is in use by another program";
 
 // A frame is 15 or 24 bytes, about 4 ms on the line; a device that takes none of it in this time

@@ -67,7 +67,7 @@ void SerialLine::write_frame(std::span<const std::uint8_t> frame)
                       cut.what());
     } catch (const Failure& failure) {
         adapter_gone_ = failure.what() == device_gone_reason;
-        throw Failure("Cannot send to " + label_ + ": " + failure.what());
+        throw Failure(cannot_send_failure(label_, failure.what()));
     }
 }
 

@@ -9,13 +9,12 @@
 
 #include "device_naming.h"
 #include "transmitter.h"
+#include "update_texts.h"
 
 namespace tervalink {
 
 class NativePort;
 
-inline constexpr std::string_view closed_port_failure =
-    "Cannot send to the antenna unit: the port is closed; press CONNECT and start the update again";
 
 // The line to the antenna unit: 57600 baud, 8 data bits, no parity, one stop bit, no flow
 // control, opened exclusively. Opened and closed on one thread; while it is open, one other

@@ -70,6 +70,10 @@ export async function loadCore(source) {
     },
     prepare: () => answer(core.tl_prepare()),
     checkData: () => answer(core.tl_check_data()),
+    design: () => answer(core.tl_design()),
+    designScale: (width, height, devicePixelRatio) =>
+      core.tl_design_factor(width, height, devicePixelRatio),
+    texts: () => answer(core.tl_texts()),
     decode(bytes) {
       const [size] = put(bytes);
       return answer(core.tl_decode(size));

@@ -10,11 +10,15 @@
 #include "check_data.h"
 #include "data_file.h"
 #include "data_file_reader.h"
+#include "design_json.h"
+#include "design_scale.h"
 #include "frame_decoder.h"
 #include "json_text.h"
 #include "satellite_table.h"
 #include "update_image.h"
 #include "update_preparation.h"
+#include "update_texts.h"
+#include "window_design.h"
 
 #define TERVALINK_EXPORT(name) extern "C" __attribute__((export_name(#name)))
 
@@ -234,4 +238,32 @@ TERVALINK_EXPORT(tl_decode) std::uint32_t tl_decode(std::uint32_t size)
         described.push_back(json_object({{"offset", std::to_string(frame.offset)},
                                          {"text", json_string(describe_frame(frame))}}));
     return answer(json_array(described));
+}
+
+// The window's design: every control, its box in twips, caption, font, limit and focus order.
+TERVALINK_EXPORT(tl_design) std::uint32_t tl_design() { return answer(design_json()); }
+
+// The factor at which the design fits an area of `width` x `height` CSS pixels, by the window's
+// rule, on a screen of `device_pixel_ratio` device pixels to one CSS pixel. A page has no frame.
+TERVALINK_EXPORT(tl_design_factor)
+double tl_design_factor(double width, double height, double device_pixel_ratio)
+{
+    const PixelRect client = twips_to_pixels(design::client_area);
+    return design_factor({width, height}, {},
+                         {static_cast<double>(client.width), static_cast<double>(client.height)},
+                         legibility_floor(device_pixel_ratio));
+}
+
+// The texts an update shows: its status lines and its failures; "{port}" and "{reason}" stand
+// for the port's name and the line's reason in cannot_send.
+TERVALINK_EXPORT(tl_texts) std::uint32_t tl_texts()
+{
+    return answer(json_object({
+        {"updating", json_string(updating_status)},
+        {"completed", json_string(completed_status)},
+        {"error", json_string(error_status)},
+        {"closed_port", json_string(closed_port_failure)},
+        {"device_gone", json_string(device_gone_reason)},
+        {"cannot_send", json_string(cannot_send_failure("{port}", "{reason}"))},
+    }));
 }
