@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include "satellite_table.h"
 
@@ -44,15 +45,18 @@ struct Controls {
     std::array<QLineEdit*, tp_row_count> txtNID{}, txtFreq{}, txtSym{}, txtPol{};
     std::array<QLineEdit*, auto_rate_count> txtAutoSym{};
 
+    // Every control, in the order of the design's table (design::window_controls()).
+    std::vector<QWidget*> all;
+
     // The box that shows one text field of the satellite table.
     QLineEdit* edit(Field field, int index) const;
 };
 
-// Creates every control on the window in its design-time state, each placed in `design`.
+// Creates every control of the design's table on the window in its design-time state, each
+// placed in `design`.
 Controls build_controls(QWidget* window, DesignLayout& design);
 
-// Focus order: SYSTEM controls, UPDATE, the options, the satellite groups column by column, then
-// the auto symbol-rate boxes.
+// Chains the controls that take focus in the design's tab order.
 void set_tab_order(const Controls& controls);
 
 } // namespace tervalink

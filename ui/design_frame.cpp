@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <qdrawutil.h>
 
-#include "design_scale.h"
+#include "design_fonts.h"
 
 namespace tervalink {
 

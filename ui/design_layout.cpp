@@ -44,6 +44,12 @@ int caption_room(const QWidget* control)
     return control->width() - (qobject_cast<const QPushButton*>(control) ? button_frame : 0);
 }
 
+QRect pixel_rect(TwipsRect box, double factor)
+{
+    const PixelRect pixels = twips_to_pixels(box, factor);
+    return {pixels.x, pixels.y, pixels.width, pixels.height};
+}
+
 QFont sized(QFont font, double points)
 {
     font.setPointSizeF(points);
@@ -57,6 +63,8 @@ DesignLayout::DesignLayout(QWidget* window, TwipsRect client_area, double window
       indicators_(new IndicatorStyle(window))
 {
 }
+
+QSize DesignLayout::design_size() const { return pixel_rect(client_area_, 1.0).size(); }
 
 void DesignLayout::place(QWidget* control, TwipsRect box, double points, bool grows)
 {
@@ -74,11 +82,11 @@ void DesignLayout::apply(double factor, double device_pixel_ratio)
 {
     factor_ = factor;
     indicators_->set_factor(factor);
-    window_->setFixedSize(twips_to_pixels(client_area_, factor).size());
+    window_->setFixedSize(pixel_rect(client_area_, factor).size());
     for (const Placement& placed : placements_) {
         const QPoint parent(twips_to_pixels(placed.parent.x(), factor),
                             twips_to_pixels(placed.parent.y(), factor));
-        placed.control->setGeometry(twips_to_pixels(placed.box, factor).translated(-parent));
+        placed.control->setGeometry(pixel_rect(placed.box, factor).translated(-parent));
     }
 
     text_scale_ = factor;

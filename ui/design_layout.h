@@ -2,6 +2,9 @@
 
 #include <vector>
 
+#include <QPoint>
+#include <QSize>
+
 #include "twips.h"
 
 class QWidget;
@@ -26,7 +29,7 @@ public:
     void apply(double factor, double device_pixel_ratio);
 
     // The window's client area at the design's own size.
-    QSize design_size() const { return twips_to_pixels(client_area_).size(); }
+    QSize design_size() const;
     double factor() const { return factor_; }
     double text_scale() const { return text_scale_; }
 

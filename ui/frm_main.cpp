@@ -7,16 +7,15 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "captions.h"
 #include "design_scale.h"
 #include "message_box.h"
 #include "qt_text.h"
+#include "window_design.h"
 
 namespace tervalink {
 
 namespace {
-constexpr TwipsRect design_client_area{0, 0, 19320, 7725};
-constexpr double design_points = caption_design_points;
+constexpr char stopped_by_closing[] = "The update was stopped because the window was closed";
 } // namespace
 
 QString choose_data_file_with_dialog(QWidget* parent)
@@ -29,7 +28,7 @@ frmMain::frmMain(FrmMainDependencies dependencies, QWidget* parent)
       inventory_(dependencies.inventory),
       choose_data_file_(std::move(dependencies.choose_data_file)),
       line_(std::move(dependencies.device_root)),
-      design_(this, design_client_area, design_points),
+      design_(this, design::client_area, caption_design_points),
       controls_(build_controls(this, design_)),
       binding_(table_, controls_),
       update_view_(this, controls_, line_),
@@ -42,7 +41,7 @@ frmMain::frmMain(FrmMainDependencies dependencies, QWidget* parent)
                })
 {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(window_caption);
+    setWindowTitle(QString::fromLatin1(design::window_caption));
     fit_to_screen();
     set_tab_order(controls_);
     binding_.refresh_all();
@@ -58,7 +57,7 @@ frmMain::~frmMain() = default;
 // are constants of the core, and each update keeps its own clock, so nothing else is set here.
 void frmMain::Form_Load()
 {
-    controls_.cboBurd->setCurrentIndex(caption::line_baud_entry);
+    controls_.cboBurd->setCurrentIndex(design::line_baud_entry);
     empty_port_list();
     try {
         fill_port_list(scan_ports(inventory_, port_names_));
@@ -90,7 +89,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     if (updater_.running()) {
         // Stop sending now: the update goes down its error path, silently.
         update_view_.suppress_messages();
-        updater_.stop(caption::stopped_by_closing);
+        updater_.stop(stopped_by_closing);
     }
     if (line_.is_open())
         line_.close();

@@ -18,7 +18,6 @@
 #include "serial_line.h"
 #include "sleep_guard.h"
 #include "table_binding.h"
-#include "tervalink_version.h"
 #include "transmission_clock.h"
 #include "update_run.h"
 #include "window_update_view.h"
@@ -38,8 +37,6 @@ struct FrmMainDependencies {
     DataFileChooser choose_data_file = choose_data_file_with_dialog;
     std::string device_root{default_device_root}; // where "COM n" devices are found
 };
-
-inline const QString window_caption = QStringLiteral("Tervalink V " TERVALINK_VERSION " (ZEPHLA)");
 
 // The program's only window: a view of the satellite table whose handlers call into the core and
 // the serial line. It owns all state of the run.

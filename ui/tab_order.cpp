@@ -1,46 +1,15 @@
-#include <vector>
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
+#include <QWidget>
 
 #include "controls.h"
+#include "window_design.h"
 
 namespace tervalink {
 
-namespace {
-
-// "ASTRA 4S" (12) follows "THOR" (5): the order in which the groups stand column by column.
-constexpr std::array<int, slot_count> slots_by_column{0, 1, 2, 3, 4, 5, 12, 6, 7, 8, 9, 10, 11};
-
-void append_slot(std::vector<QWidget*>& chain, const Controls& c, int slot)
+void set_tab_order(const Controls& controls)
 {
-    chain.push_back(c.txtPos[slot]);
-    for (int row = 0; row < rows_per_slot; ++row)
-        chain.push_back(c.chTp[row_index(slot, row)]);
-    for (int row = 0; row < rows_per_slot; ++row) {
-        const int index = row_index(slot, row);
-        chain.insert(chain.end(), {c.txtNID[index], c.txtFreq[index], c.txtSym[index],
-                                   c.txtPol[index]});
-    }
-}
-
-} // namespace
-
-void set_tab_order(const Controls& c)
-{
-    std::vector<QWidget*> chain{c.cboPort, c.cboBurd, c.cmdScan, c.cmdOpenSave, c.CmdConnect,
-                                c.cmdSend};
-    for (int slot : slots_by_column)
-        chain.push_back(c.opSat[slot]);
-    chain.push_back(c.opSat[auto_symbol_choice]);
-    for (int slot : slots_by_column)
-        append_slot(chain, c, slot);
-    chain.insert(chain.end(), c.txtAutoSym.begin(), c.txtAutoSym.end());
+    const std::vector<std::size_t> chain = design::tab_chain();
     for (std::size_t n = 1; n < chain.size(); ++n)
-        QWidget::setTabOrder(chain[n - 1], chain[n]);
+        QWidget::setTabOrder(controls.all.at(chain[n - 1]), controls.all.at(chain[n]));
 }
 
 } // namespace tervalink

@@ -2,14 +2,20 @@
 
 #include <cmath>
 
-#include <QRect>
-
 namespace tervalink {
 
 // A box of the design, in twips.
 struct TwipsRect {
     int left = 0;
     int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// A box on the screen, in pixels.
+struct PixelRect {
+    int x = 0;
+    int y = 0;
     int width = 0;
     int height = 0;
 };
@@ -23,7 +29,7 @@ inline int twips_to_pixels(int twips, double factor = 1.0)
 
 // Both edges are rounded, so boxes that stand side by side in the design keep their spacing in
 // pixels.
-inline QRect twips_to_pixels(TwipsRect box, double factor = 1.0)
+inline PixelRect twips_to_pixels(TwipsRect box, double factor = 1.0)
 {
     const int x = twips_to_pixels(box.left, factor);
     const int y = twips_to_pixels(box.top, factor);
