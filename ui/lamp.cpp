@@ -1,5 +1,7 @@
 #include "lamp.h"
 
+#include "window_design.h"
+
 namespace tervalink {
 
 namespace {
@@ -12,7 +14,7 @@ Lamp::Lamp(QWidget* parent) : QFrame(parent), Timer2_(this)
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setAutoFillBackground(true);
     Timer2_.setObjectName(QStringLiteral("Timer2"));
-    Timer2_.setInterval(blink_period_ms);
+    Timer2_.setInterval(design::lamp_blink_ms);
     connect(&Timer2_, &QTimer::timeout, this, &Lamp::Timer2_Timer);
     // At rest the lamp shows the system window colour, which is not blue, so the first tick
     // after start turns it blue.

@@ -11,8 +11,6 @@ namespace tervalink {
 class Lamp : public QFrame {
     Q_OBJECT
 public:
-    static constexpr int blink_period_ms = 80;
-
     explicit Lamp(QWidget* parent);
 
     void start();

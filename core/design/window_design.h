@@ -28,6 +28,10 @@ inline constexpr int no_tab = -1;    // the tab position of a control that takes
 inline constexpr std::uint32_t red = 0x0000ff;
 
 inline constexpr char window_caption[] = "Tervalink V " TERVALINK_VERSION " (ZEPHLA)";
+// The caption of every message box.
+inline constexpr char message_caption[] = "Tervalink";
+// The lamp blinks at this period while frames go out.
+inline constexpr int lamp_blink_ms = 80;
 inline constexpr TwipsRect client_area{0, 0, 19320, 7725};
 
 // The connect button shows the first while the line is closed, the second while it is open.

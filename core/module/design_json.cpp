@@ -90,6 +90,7 @@ std::string design_json()
         chain.push_back(std::to_string(position));
     return json_object({
         {"caption", json_string(window_caption)},
+        {"message_caption", json_string(message_caption)},
         {"client", box_json(client_area)},
         {"controls", json_array(controls)},
         {"tab_chain", json_array(chain)},

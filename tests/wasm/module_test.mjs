@@ -76,6 +76,22 @@ test("an import fills the table, a bad line leaves it and says where", () => {
   assert.throws(() => core.setText("nid", 39, "1"), RangeError);
 });
 
+test("the design, its fit and the update's texts, as the window has them", () => {
+  const design = core.design();
+  const named = (name) => design.controls.find((control) => control.object_name === name);
+  assert.deepEqual([design.caption, design.message_caption, design.controls.length,
+                    design.tab_chain.length, design.lamp_blink_ms],
+                   ["Tervalink V 1.34 (ZEPHLA)", "Tervalink", 285, 238, 80]);
+  assert.deepEqual(named("txtNID_16").box, { left: 2160, top: 840, width: 550, height: 315 });
+  assert.deepEqual([named("txtNID_16").max_length, named("txtPol_16").max_length,
+                    named("Frame1").colour, named("List2").visible], [5, 1, "#ff0000", false]);
+  // 1288 x 515 pixels at 1; never above 1; a floor of 7 of the captions' 11 pixels per device pixel.
+  assert.deepEqual([[1288, 515, 1], [2000, 1000, 1], [1000, 515, 1], [100, 100, 1], [100, 100, 2]]
+    .map(([w, h, ratio]) => Math.round(core.designScale(w, h, ratio) * 1e4) / 1e4),
+                   [1, 1, 0.7764, 0.6364, 0.3182]);
+  assert.equal(core.texts().cannot_send, "Cannot send to {port}: {reason}");
+});
+
 // A small generator with a seed, so a failure names a case that can be run again.
 function random(seed) {
   return () => ((seed = (seed * 1103515245 + 12345) % 2147483648) / 2147483648);
