@@ -112,7 +112,6 @@ class Guest:
             listeners[name].settimeout(30)
         chardevs = [arg for name in names
                     for arg in ("-chardev", f"socket,id={name},path={self.path(name)}")]
-        self.started = time.monotonic()
         # 8250.nr_uarts=1: the one 16550 the machine has, without the phantom legacy ttyS1-3.
         self._qemu = subprocess.Popen(
             [qemu, "-accel", "tcg", "-m", "512", "-nodefaults", "-no-user-config",
@@ -142,7 +141,6 @@ class Guest:
         except BaseException:
             self.close()  # no QEMU left running behind a failed boot
             raise
-        self.booted = time.monotonic()
 
     def path(self, name):
         return os.path.join(self._dir, name + ".sock")
@@ -187,17 +185,15 @@ class Guest:
         return reply
 
     def _reply(self):
-        """The monitor's next reply, past the events before it (each kept in self.events)."""
-        self.events = getattr(self, "events", [])
+        """The monitor's next reply, past the events before it."""
         while True:
             if not self._monitor.wait_for(lambda s: len(s.lines()) > self._monitor_seen, 30):
                 raise RuntimeError("QEMU's monitor did not answer")
-            stamp, text = self._monitor.lines()[self._monitor_seen]
+            _, text = self._monitor.lines()[self._monitor_seen]
             self._monitor_seen += 1
             message = json.loads(text)
             if "event" not in message:
                 return message
-            self.events.append((stamp, message))
 
     def close(self):
         if self._qemu.poll() is None:
