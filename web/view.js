@@ -9,10 +9,11 @@ const fields = { txtPos: "position", txtNID: "nid", txtFreq: "freq", txtSym: "sy
 function element(control) {
   switch (control.kind) {
     case "frame": {
-      const frame = document.createElement("fieldset");
-      const legend = document.createElement("legend");
-      legend.textContent = control.text;
-      frame.append(legend);
+      const frame = document.createElement("div");
+      const caption = document.createElement("span");
+      caption.className = "caption";
+      caption.textContent = control.text;
+      frame.append(caption);
       return frame;
     }
     case "text_box": {
