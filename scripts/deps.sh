@@ -30,6 +30,9 @@ TERVALINK_WASM_PACKAGES=(
   clang-19 lld-19 libclang-rt-19-dev-wasm32 wasi-libc libc++-19-dev-wasm32 googletest nodejs
 )
 
+# The page's tests in a real browser: Debian's Chromium, and npm for the pinned puppeteer-core.
+TERVALINK_WEB_PACKAGES=(chromium npm)
+
 # What scripts/package needs on top: CPack's Debian generator and the package checks.
 TERVALINK_PACKAGE_PACKAGES=(
   dpkg-dev file fakeroot lintian
