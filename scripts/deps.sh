@@ -30,8 +30,10 @@ TERVALINK_WASM_PACKAGES=(
   clang-19 lld-19 libclang-rt-19-dev-wasm32 wasi-libc libc++-19-dev-wasm32 googletest nodejs
 )
 
-# The page's tests in a real browser: Debian's Chromium, and npm for the pinned puppeteer-core.
-TERVALINK_WEB_PACKAGES=(chromium npm)
+# The page's tests in a real browser: Debian's Chromium. npm, for the pinned puppeteer-core, comes
+# with Node where Node is not Debian's own (Debian's npm conflicts with such a nodejs); scripts/test
+# installs Debian's npm only when there is no npm command.
+TERVALINK_WEB_PACKAGES=(chromium)
 
 # What scripts/package needs on top: CPack's Debian generator and the package checks.
 TERVALINK_PACKAGE_PACKAGES=(
