@@ -35,7 +35,7 @@ void SerialLine::open_path(const std::string& device_path, const std::string& la
     try {
         opened = std::make_unique<NativePort>(device_path);
     } catch (const Failure& failure) {
-        throw Failure("Cannot open " + name + ": " + failure.what());
+        throw Failure(cannot_open_failure(name, failure.what()));
     }
     const std::lock_guard lock(port_mutex_);
     port_ = std::move(opened);

@@ -8,7 +8,6 @@ import { WakeHold } from "./wake_hold.js";
 // The page's own texts: what only a browser can be asked.
 const no_web_serial = "This browser cannot reach a serial port. Open this page in Chrome or " +
   "Edge, version 89 or later, on a desktop (Windows, macOS, Linux or ChromeOS).";
-const cannot_open = "Cannot open {port}: {reason}";
 const port_withdrawn = "the browser no longer lets this page use the port; press CONNECT again";
 
 const core = await loadCore(
@@ -110,7 +109,7 @@ CmdConnect.addEventListener("click", async () => {
   if (answer.openFailed !== undefined) {
     showWaiting(false);
     await connection.scan();
-    await message(cannot_open.replace("{port}", name).replace("{reason}", answer.openFailed ?? port_withdrawn));
+    await message(texts.cannot_open.replace("{port}", name).replace("{reason}", answer.openFailed ?? port_withdrawn));
   }
 });
 

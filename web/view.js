@@ -1,7 +1,6 @@
 // The window as a page: every control of the module's design, placed at its box times one factor
-// (15 twips are one CSS pixel at factor 1), with its text, font, colour, limit and tab place.
-const twips_per_pixel = 15;
-const points_per_pixel = 0.75; // 96 CSS pixels to the inch
+// (the design's pixel is one CSS pixel at factor 1), with its text, font, colour, limit and tab
+// place.
 
 const fields = { txtPos: "position", txtNID: "nid", txtFreq: "freq", txtSym: "symb",
                  txtPol: "pol", txtAutoSym: "auto_rate" };
@@ -79,7 +78,7 @@ export function buildWindow(root, design) {
 const focusable = (node) => node.querySelector("input") ?? node;
 
 export function layOut(root, design, nodes, factor) {
-  const px = (twips) => `${(twips / twips_per_pixel) * factor}px`;
+  const px = (twips) => `${(twips / design.twips_per_pixel) * factor}px`;
   root.style.width = px(design.client.width);
   root.style.height = px(design.client.height);
   design.controls.forEach((control, i) => {
@@ -88,7 +87,7 @@ export function layOut(root, design, nodes, factor) {
     style.top = px(control.box.top);
     style.width = px(control.box.width);
     style.height = px(control.box.height);
-    style.fontSize = `${(control.points / points_per_pixel) * factor}px`;
+    style.fontSize = `${control.points * design.pixels_per_point * factor}px`;
   });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "design_fonts.h"
+#include "twips.h"
 
 namespace tervalink {
 
@@ -23,7 +24,7 @@ struct FrameMargins {
 // The captions' 8.25 pt text is 11 pixels high at the design's 96 dpi; it stays legible down to
 // 7 pixels on the screen. The floor counts the screen's own (device) pixels, so a screen that
 // scales by `device_pixel_ratio` lets the design shrink further.
-inline constexpr double caption_design_pixels = caption_design_points * 96 / 72;
+inline constexpr double caption_design_pixels = caption_design_points * pixels_per_point;
 inline constexpr double smallest_legible_pixels = 7.0;
 double legibility_floor(double device_pixel_ratio);
 

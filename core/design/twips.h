@@ -20,11 +20,14 @@ struct PixelRect {
     int height = 0;
 };
 
-// The design measures in twips: 15 twips are one pixel at 96 dpi, and the window shows the design
-// scaled by `factor`.
+// The design's screen has 96 pixels to the inch: 15 twips and 3/4 of a point to the pixel.
+inline constexpr double twips_per_pixel = 15.0;
+inline constexpr double pixels_per_point = 96.0 / 72.0;
+
+// The window shows the design scaled by `factor`.
 inline int twips_to_pixels(int twips, double factor = 1.0)
 {
-    return static_cast<int>(std::lround(twips * factor / 15.0));
+    return static_cast<int>(std::lround(twips * factor / twips_per_pixel));
 }
 
 // Both edges are rounded, so boxes that stand side by side in the design keep their spacing in

@@ -1,5 +1,7 @@
 #include "json_text.h"
 
+#include <cstdio>
+
 namespace tervalink::module {
 
 std::string json_string(std::string_view text)
@@ -20,6 +22,13 @@ std::string json_string(std::string_view text)
         }
     }
     return out + '"';
+}
+
+std::string json_number(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
 }
 
 std::string json_array(const std::vector<std::string>& values)

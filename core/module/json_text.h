@@ -16,6 +16,9 @@ std::string json_array(const std::vector<std::string>& values);
 // {"k1":v1,...} of (key, JSON text) pairs, in their order.
 std::string json_object(const std::vector<std::pair<std::string_view, std::string>>& members);
 
+// A number in enough digits that JavaScript reads back the same double.
+std::string json_number(double value);
+
 inline std::string json_bool(bool value) { return value ? "true" : "false"; }
 
 } // namespace tervalink::module

@@ -255,7 +255,7 @@ double tl_design_factor(double width, double height, double device_pixel_ratio)
 }
 
 // The texts an update shows: its status lines and its failures; "{port}" and "{reason}" stand
-// for the port's name and the line's reason in cannot_send.
+// for the port's name and the line's reason in cannot_open and cannot_send.
 TERVALINK_EXPORT(tl_texts) std::uint32_t tl_texts()
 {
     return answer(json_object({
@@ -264,6 +264,7 @@ TERVALINK_EXPORT(tl_texts) std::uint32_t tl_texts()
         {"error", json_string(error_status)},
         {"closed_port", json_string(closed_port_failure)},
         {"device_gone", json_string(device_gone_reason)},
+        {"cannot_open", json_string(cannot_open_failure("{port}", "{reason}"))},
         {"cannot_send", json_string(cannot_send_failure("{port}", "{reason}"))},
     }));
 }

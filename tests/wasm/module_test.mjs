@@ -80,8 +80,9 @@ test("the design, its fit and the update's texts, as the window has them", () =>
   const design = core.design();
   const named = (name) => design.controls.find((control) => control.object_name === name);
   assert.deepEqual([design.caption, design.message_caption, design.controls.length,
-                    design.tab_chain.length, design.lamp_blink_ms],
-                   ["Tervalink V 1.34 (ZEPHLA)", "Tervalink", 285, 238, 80]);
+                    design.tab_chain.length, design.lamp_blink_ms, design.twips_per_pixel,
+                    design.pixels_per_point],
+                   ["Tervalink V 1.34 (ZEPHLA)", "Tervalink", 285, 238, 80, 15, 4 / 3]);
   assert.deepEqual(named("txtNID_16").box, { left: 2160, top: 840, width: 550, height: 315 });
   assert.deepEqual([named("txtNID_16").max_length, named("txtPol_16").max_length,
                     named("Frame1").colour, named("List2").visible], [5, 1, "#ff0000", false]);
@@ -89,7 +90,8 @@ test("the design, its fit and the update's texts, as the window has them", () =>
   assert.deepEqual([[1288, 515, 1], [2000, 1000, 1], [1000, 515, 1], [100, 100, 1], [100, 100, 2]]
     .map(([w, h, ratio]) => Math.round(core.designScale(w, h, ratio) * 1e4) / 1e4),
                    [1, 1, 0.7764, 0.6364, 0.3182]);
-  assert.equal(core.texts().cannot_send, "Cannot send to {port}: {reason}");
+  assert.deepEqual([core.texts().cannot_open, core.texts().cannot_send],
+                   ["Cannot open {port}: {reason}", "Cannot send to {port}: {reason}"]);
 });
 
 // A small generator with a seed, so a failure names a case that can be run again.

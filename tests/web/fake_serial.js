@@ -20,6 +20,11 @@
         super(URL.createObjectURL(new Blob([source], { type: "text/javascript" })), options);
       }
     };
+    // The screen wake lock, as "held" and "released" in the order the page takes and lets go of it.
+    record.wakeLock = [];
+    const sentinel = { release: async () => record.wakeLock.push("released") };
+    const wakeLock = { request: async () => { record.wakeLock.push("held"); return sentinel; } };
+    Object.defineProperty(Navigator.prototype, "wakeLock", { get: () => wakeLock, configurable: true });
   }
   if (config.noSerial || (where === "worker" && config.noWorkerSerial)) {
     delete (where === "worker" ? WorkerNavigator : Navigator).prototype.serial;

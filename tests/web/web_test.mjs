@@ -158,7 +158,7 @@ async function sendsPlan(config, enter, planFile, progressMaximum) {
   assert.deepEqual(await driver.page.$eval("#pBar", (bar) => [bar.max, bar.value]), [progressMaximum, progressMaximum]);
   assert.deepEqual(await driver.page.evaluate(() => [document.documentElement.classList.contains("waiting"),
     document.getElementById("pic").className.includes("white"), document.getElementById("pic").className.includes("blue"),
-    document.getElementById("sleep-note").hidden]), [false, true, false, true]);
+    document.getElementById("sleep-note").hidden, fakeSerial.record.wakeLock]), [false, true, false, true, ["held", "released"]]);
   await driver.close();
 }
 
@@ -220,9 +220,14 @@ const cases = {
       await driver.connect();
       await driver.click("cmdSend");
       await driver.page.waitForFunction(() => fakeSerial.record.writes.length === 4);
+      const shown = () => driver.page.evaluate(() => [document.getElementById("lblSystem").textContent,
+        document.documentElement.classList.contains("waiting"), document.getElementById("sleep-note").hidden,
+        fakeSerial.record.wakeLock]);
+      assert.deepEqual(await shown(), ["Updating ...   Please wait a few minutes.", true, false, ["held"]]);
       await cut(driver);
       assert.equal(await driver.message(), text);
-      assert.equal(await driver.text("lblSystem"), "Error occurred during updating. Please try again.");
+      assert.deepEqual(await shown(), ["Error occurred during updating. Please try again.", false, true,
+        ["held", "released"]]);
       assert.equal(await driver.text("CmdConnect"), "CONNECT");
       assert.equal(await driver.page.$eval("#cmdSend", (b) => b.disabled), true);
       await driver.page.evaluate(() => fakeSerial.release());
