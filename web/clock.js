@@ -1,18 +1,30 @@
-// The clock an update keeps its deadlines on: performance.now(), in milliseconds. A long
-// setTimeout may run several milliseconds late (Chromium's leeway), so a pause sleeps until
-// shortly before its deadline and waits out the rest on the processor.
-const spin_lead_ms = 20;
+// The clock an update keeps its deadlines on: performance.now(), in milliseconds. Chromium may
+// run a timer of 64 ms or more late by its task leeway (8 ms, 16 ms planned); a shorter one it
+// runs on time, give or take the system's wake-up, but not under 4 ms once timers nest (as an
+// update's do). So a pause sleeps until 20 ms before its deadline, then until 1 ms before, and
+// waits out the rest on the processor: a short spin, which a loaded machine seldom preempts (a
+// long one there loses the processor for a scheduler tick, and the pause is late by it).
+const margins_ms = [20, 1];
+const shortest_timer_ms = 4;
+
+// Resolves after `ms` or as soon as the signal aborts.
+const sleep = (ms, signal) => new Promise((resolve) => {
+  const done = () => {
+    clearTimeout(timer);
+    signal.removeEventListener("abort", done);
+    resolve();
+  };
+  const timer = setTimeout(done, ms);
+  signal.addEventListener("abort", done);
+});
 
 export const realClock = {
   now: () => performance.now(),
   // Resolves true at the deadline, never before; false as soon as the signal aborts.
   async sleepUntil(deadline, signal) {
-    const lead = deadline - spin_lead_ms - performance.now();
-    if (lead > 0) {
-      await new Promise((resolve) => {
-        const timer = setTimeout(resolve, lead);
-        signal.addEventListener("abort", () => { clearTimeout(timer); resolve(); }, { once: true });
-      });
+    for (const margin of margins_ms) {
+      const left = deadline - margin - performance.now();
+      if (left >= shortest_timer_ms && !signal.aborted) await sleep(left, signal);
     }
     while (!signal.aborted && performance.now() < deadline) {
       // the last stretch: nothing else runs on this thread meanwhile

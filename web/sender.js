@@ -15,10 +15,12 @@ export function lineOwner(serial, clock, post) {
   async function transmit({ steps, tick_ms }, signal) {
     for (let i = 0; i < steps.length; i++) {
       if (signal.aborted) throw signal.reason;
-      const started = clock.now();
       await line.write(bytesOf(steps[i].frame));
+      // The pause counts from the write's end: a write held up (the thread preempted) then
+      // lengthens it, never shortens the gap to the next frame.
+      const written = clock.now();
       if (i + 1 < steps.length) await line.makeRoom(bytesOf(steps[i + 1].frame).length);
-      if (!(await clock.sleepUntil(started + steps[i].pause_ticks * tick_ms, signal)))
+      if (!(await clock.sleepUntil(written + steps[i].pause_ticks * tick_ms, signal)))
         throw signal.reason;
       if (steps[i].progress !== null) post({ progress: steps[i].progress });
     }
