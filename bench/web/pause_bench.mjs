@@ -7,42 +7,11 @@
 // at most 1 ms late, p99 at most 3 ms, never early), 1 when it did not, 2 when a run failed.
 //   node bench/web/pause_bench.mjs    (after the wasm build; TERVALINK_WEB_SITE: the built site,
 //                                      CHROMIUM: the browser; puppeteer-core from tests/web)
-import { readFileSync } from "node:fs";
-import { createServer } from "node:http";
-import { createRequire } from "node:module";
-import { join } from "node:path";
+import { launchChromium, serveSite } from "../../tests/web/browser_rig.mjs";
 
-const here = new URL(".", import.meta.url).pathname;
-const site = process.env.TERVALINK_WEB_SITE ?? join(here, "../../build/web");
-const puppeteer = createRequire(join(here, "../../tests/web/package.json"))("puppeteer-core");
-
-const types = { ".html": "text/html", ".js": "text/javascript", ".wasm": "application/wasm" };
-const server = createServer((request, response) => {
-  const path = new URL(request.url, "http://localhost").pathname;
-  if (path === "/bench/") return response.writeHead(200, { "content-type": "text/html" })
-    .end("<!doctype html><title>Pause benchmark</title>");
-  const file = path.startsWith("/bench/") ? join(here, path.slice(7)) : join(site, path);
-  try {
-    const body = readFileSync(file);
-    response.writeHead(200, { "content-type": types[file.slice(file.lastIndexOf("."))] ?? "application/octet-stream" });
-    response.end(body);
-  } catch {
-    response.writeHead(404).end();
-  }
-});
-await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
-const origin = `http://127.0.0.1:${server.address().port}`;
-
-// Puppeteer's defaults keep a hidden tab running as a visible one; a user's browser does not.
-const browser = await puppeteer.launch({
-  executablePath: process.env.CHROMIUM ?? "/usr/bin/chromium",
-  headless: true,
-  args: ["--no-sandbox", "--disable-gpu", "--no-first-run", "--disable-background-networking",
-    "--disable-component-update", "--disable-sync"],
-  ignoreDefaultArgs: ["--disable-background-timer-throttling", "--disable-backgrounding-occluded-windows",
-    "--disable-renderer-backgrounding"],
-  protocolTimeout: 300000,
-});
+const server = await serveSite({ "/bench/": new URL(".", import.meta.url).pathname });
+const origin = server.origin;
+const browser = await launchChromium({ protocolTimeout: 300000 });
 const page = await browser.newPage();
 page.on("pageerror", (error) => console.error("page:", error.message));
 await page.goto(`${origin}/bench/`);

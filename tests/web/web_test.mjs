@@ -3,46 +3,24 @@
 //   node web_test.mjs CASE    (TERVALINK_WEB_SITE: the built site; CHROMIUM: the browser)
 import assert from "node:assert/strict";
 import { readFileSync } from "node:fs";
-import { createServer } from "node:http";
 import { join } from "node:path";
 import { test } from "node:test";
-import puppeteer from "puppeteer-core";
+
+import { launchChromium, serveSite, site } from "./browser_rig.mjs";
 
 const here = new URL(".", import.meta.url).pathname;
-const site = process.env.TERVALINK_WEB_SITE ?? join(here, "../../build/web");
 const { loadCore } = await import(join(site, "core_module.js"));
 const core = await loadCore(readFileSync(join(site, "tervalink_core.wasm")));
 const design = core.design();
 
-const types = { ".html": "text/html", ".js": "text/javascript", ".css": "text/css",
-  ".wasm": "application/wasm", ".svg": "image/svg+xml", ".webmanifest": "application/manifest+json" };
-const server = createServer((request, response) => {
-  const path = new URL(request.url, "http://localhost").pathname;
-  const file = path.startsWith("/test/") ? join(here, path.slice(6)) : join(site, path === "/" ? "index.html" : path);
-  try {
-    const body = readFileSync(file);
-    response.writeHead(200, { "content-type": types[file.slice(file.lastIndexOf("."))] ?? "application/octet-stream" });
-    response.end(body);
-  } catch {
-    response.writeHead(404).end();
-  }
-});
-await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
-const origin = `http://127.0.0.1:${server.address().port}`;
+const server = await serveSite({ "/test/": here });
+const { origin } = server;
 const fakeSource = readFileSync(join(here, "fake_serial.js"), "utf8");
 
 const ftdi = { usbVendorId: 0x0403, usbProductId: 0x6001 };
 
 async function open({ width = 1400, height = 700, ...config } = {}) {
-  const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM ?? "/usr/bin/chromium",
-    headless: true,
-    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-      "--disable-background-networking", "--disable-component-update", "--disable-sync"],
-    // Puppeteer's defaults run a hidden tab as a visible one; a user's browser does not.
-    ignoreDefaultArgs: ["--disable-background-timer-throttling", "--disable-backgrounding-occluded-windows",
-      "--disable-renderer-backgrounding"],
-  });
+  const browser = await launchChromium();
   const page = await browser.newPage();
   page.on("pageerror", (error) => console.error("page:", error.message));
   page.on("console", (m) => m.type() === "error" && console.error("console:", m.text()));
@@ -50,7 +28,7 @@ async function open({ width = 1400, height = 700, ...config } = {}) {
   await page.evaluateOnNewDocument(`self.fakeSerialConfig = ${JSON.stringify(
     { ports: [ftdi], granted: 1, ...config })};\n${fakeSource}`);
   await page.goto(`${origin}/index.html`);
-  await page.waitForSelector("html[data-ready]", { timeout: 10000 }).catch(async (e) => { console.error(await page.evaluate(() => [typeof fakeSerial, document.body.innerHTML.length, navigator.serial && 1])); page.workers().forEach(w => console.error("worker", w.url())); throw e; });
+  await page.waitForSelector("html[data-ready]", { timeout: 10000 });
   const factor = core.designScale(width, height, 1);
   return new Driver(browser, page, factor);
 }
@@ -92,10 +70,8 @@ class Driver {
     await this.page.mouse.click(box.left + box.width / 2, box.top + box.height / 2);
   }
   async type(name, text) {
-    await this.click(name);
-    await this.page.keyboard.down("Control");
-    await this.page.keyboard.press("a");
-    await this.page.keyboard.up("Control");
+    const box = this.expectedBox(name); // a triple click selects the box's whole text
+    await this.page.mouse.click(box.left + box.width / 2, box.top + box.height / 2, { count: 3 });
     await this.page.keyboard.press("Backspace");
     await this.page.keyboard.type(text);
   }
