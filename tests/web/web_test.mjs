@@ -27,27 +27,34 @@ const server = createServer((request, response) => {
     response.writeHead(404).end();
   }
 });
-await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
+// TERVALINK_WEB_PORT: a fixed origin, for a serial policy that grants a port to it.
+const port = Number(process.env.TERVALINK_WEB_PORT ?? 0);
+await new Promise((resolve) => server.listen(port, "127.0.0.1", resolve));
 const origin = `http://127.0.0.1:${server.address().port}`;
 const fakeSource = readFileSync(join(here, "fake_serial.js"), "utf8");
 
+// TERVALINK_WEB_SLOW: how many times longer than here every wait may take (an emulated CPU).
+const slow = Number(process.env.TERVALINK_WEB_SLOW ?? 1);
 const ftdi = { usbVendorId: 0x0403, usbProductId: 0x6001 };
 
-async function open({ width = 1400, height = 700, ...config } = {}) {
+// real: the browser's own Web Serial, without the fake port.
+async function open({ width = 1400, height = 700, real = false, ...config } = {}) {
   const browser = await puppeteer.launch({
     executablePath: process.env.CHROMIUM ?? "/usr/bin/chromium",
     headless: true,
+    timeout: 30000 * slow,
     args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
       "--disable-background-networking", "--disable-component-update", "--disable-sync"],
   });
   const page = await browser.newPage();
+  page.setDefaultTimeout(30000 * slow);
   page.on("pageerror", (error) => console.error("page:", error.message));
   page.on("console", (m) => m.type() === "error" && console.error("console:", m.text()));
   await page.setViewport({ width, height });
-  await page.evaluateOnNewDocument(`self.fakeSerialConfig = ${JSON.stringify(
+  if (!real) await page.evaluateOnNewDocument(`self.fakeSerialConfig = ${JSON.stringify(
     { ports: [ftdi], granted: 1, ...config })};\n${fakeSource}`);
   await page.goto(`${origin}/index.html`);
-  await page.waitForSelector("html[data-ready]", { timeout: 10000 }).catch(async (e) => { console.error(await page.evaluate(() => [typeof fakeSerial, document.body.innerHTML.length, navigator.serial && 1])); page.workers().forEach(w => console.error("worker", w.url())); throw e; });
+  await page.waitForSelector("html[data-ready]", { timeout: 10000 * slow }).catch(async (e) => { console.error(await page.evaluate(() => [typeof fakeSerial, document.body.innerHTML.length, navigator.serial && 1])); page.workers().forEach(w => console.error("worker", w.url())); throw e; });
   const factor = core.designScale(width, height, 1);
   return new Driver(browser, page, factor);
 }
@@ -76,11 +83,12 @@ class Driver {
   // Waits for a condition in the page; on a timeout, says what the page showed.
   async until(condition, options, ...args) {
     try {
-      return await this.page.waitForFunction(condition, { timeout: 20000, ...options }, ...args);
+      const waiting = { timeout: 20000 * slow, ...options };
+      return await this.page.waitForFunction(condition, waiting, ...args);
     } catch (error) {
       const shown = await this.page.evaluate(() => ["lblSystem", "CmdConnect"].map((id) =>
         document.getElementById(id).textContent).concat(document.querySelector("dialog[open] p")?.textContent ?? "",
-        fakeSerial?.record.writes.length));
+        self.fakeSerial?.record.writes.length));
       throw new Error(`${error.message}; the page shows ${JSON.stringify(shown)}`);
     }
   }
@@ -107,7 +115,7 @@ class Driver {
     assert.equal(text[0], "Tervalink");
     return text[1];
   }
-  waitForStatus(text, timeout = 60000) {
+  waitForStatus(text, timeout = 60000 * slow) {
     return this.until((t) => document.getElementById("lblSystem").textContent === t,
       { timeout, polling: 50 }, text);
   }
@@ -283,6 +291,19 @@ const cases = {
     await driver.close();
   },
 
+  // The browser's own Web Serial on the port a serial policy grants the page (tests/guest).
+  async real_port() {
+    const driver = await open({ real: true, width: 800, height: 500 });
+    await driver.importFile(sampleFile);
+    await driver.until(() => document.getElementById("txtAutoSym_9").value === "29950", {});
+    await driver.click("opSat_13");
+    await driver.connect();
+    assert.equal(await driver.page.$eval("#cboPort", (box) => box.value), "USB 0403:6001");
+    await driver.click("cmdSend");
+    await driver.waitForStatus("Update has been completed.");
+    await driver.close();
+  },
+
   async chooser() {
     const driver = await open({ virtual: true, granted: 0 });
     assert.equal(await driver.page.$eval("#cboPort", (box) => box.options.length), 0);
@@ -293,7 +314,7 @@ const cases = {
 };
 
 const name = process.argv[2];
-test(name, { timeout: 180000 }, async () => {
+test(name, { timeout: 180000 * slow }, async () => {
   try {
     await cases[name]();
   } finally {
