@@ -22,12 +22,11 @@ SOURCE = os.path.dirname(os.path.dirname(HERE))
 FTDI_SERIAL = "TL2K0001"
 # The host's root at /host, for a chroot: with the guest's own /proc, /sys, /dev and udev
 # database (/run), tmpfs where programs write (/tmp, /dev/shm), and loopback.
-HOST_ROOT = " && ".join([
-    "modprobe -a 9p 9pnet_virtio", "mkdir -p /host /dev/shm",
-    "mount -t 9p -o trans=virtio,version=9p2000.L,msize=512000,cache=loose host /host",
-    "mount -t proc proc /host/proc", "mount --rbind /sys /host/sys", "mount --bind /dev /host/dev",
-    "mount -t tmpfs shm /host/dev/shm", "mount -t tmpfs tmp /host/tmp",
-    "mount --bind /run /host/run", "ip link set lo up"])
+HOST_ROOT = ("modprobe -a 9p 9pnet_virtio && mkdir -p /host /dev/shm && mount -t 9p -o "
+             "trans=virtio,version=9p2000.L,msize=512000,cache=loose host /host && mount -t proc "
+             "proc /host/proc && mount --rbind /sys /host/sys && mount --bind /dev /host/dev && "
+             "mount -t tmpfs shm /host/dev/shm && mount -t tmpfs tmp /host/tmp && "
+             "mount --bind /run /host/run && ip link set lo up")
 
 
 class Skip(Exception):
@@ -121,8 +120,8 @@ class Guest:
         chardevs = [arg for name in names
                     for arg in ("-chardev", f"socket,id={name},path={self.path(name)}")]
         # host_root: the host's file system, read-only, as 9p's "host" (multidevs: its mounts
-        # apart), for programs too big for the initramfs; with the memory and the processor's
-        # instruction sets that Chromium needs.
+        # apart), for programs too big for the initramfs; the memory Chromium needs, and a current
+        # machine's instruction sets (qemu64 has no SSSE3 or SSE4) for its usual code paths.
         shared = ["-m", "3072", "-cpu", "max",
                   "-fsdev", "local,id=host,path=/,security_model=none,readonly=on,multidevs=remap",
                   "-device", "virtio-9p-pci,fsdev=host,mount_tag=host"]

@@ -28,8 +28,7 @@ const server = createServer((request, response) => {
   }
 });
 // TERVALINK_WEB_PORT: a fixed origin, for a serial policy that grants a port to it.
-const port = Number(process.env.TERVALINK_WEB_PORT ?? 0);
-await new Promise((resolve) => server.listen(port, "127.0.0.1", resolve));
+await new Promise((resolve) => server.listen(Number(process.env.TERVALINK_WEB_PORT ?? 0), "127.0.0.1", resolve));
 const origin = `http://127.0.0.1:${server.address().port}`;
 const fakeSource = readFileSync(join(here, "fake_serial.js"), "utf8");
 
@@ -83,8 +82,7 @@ class Driver {
   // Waits for a condition in the page; on a timeout, says what the page showed.
   async until(condition, options, ...args) {
     try {
-      const waiting = { timeout: 20000 * slow, ...options };
-      return await this.page.waitForFunction(condition, waiting, ...args);
+      return await this.page.waitForFunction(condition, { timeout: 20000 * slow, ...options }, ...args);
     } catch (error) {
       const shown = await this.page.evaluate(() => ["lblSystem", "CmdConnect"].map((id) =>
         document.getElementById(id).textContent).concat(document.querySelector("dialog[open] p")?.textContent ?? "",
@@ -125,7 +123,7 @@ class Driver {
   }
   async importFile(path) {
     // The chooser's interception is switched on asynchronously: give it a moment before the click.
-    const choosing = this.page.waitForFileChooser({ timeout: 10000 });
+    const choosing = this.page.waitForFileChooser({ timeout: 10000 * slow });
     await new Promise((resolve) => setTimeout(resolve, 200));
     await this.click("cmdOpenSave");
     const chooser = await choosing;
@@ -291,7 +289,9 @@ const cases = {
     await driver.close();
   },
 
-  // The browser's own Web Serial on the port a serial policy grants the page (tests/guest).
+  // The browser's own Web Serial on the port a serial policy grants the page (tests/guest, on
+  // TCG): the sample file's AUTO SYMBOL, imported rather than typed, in a small window, for less
+  // to paint.
   async real_port() {
     const driver = await open({ real: true, width: 800, height: 500 });
     await driver.importFile(sampleFile);
