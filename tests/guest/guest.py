@@ -20,6 +20,13 @@ SKIP = 77  # the trials' SKIP_RETURN_CODE
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.dirname(os.path.dirname(HERE))
 FTDI_SERIAL = "TL2K0001"
+# The host's root at /host, for a chroot: with the guest's own /proc, /sys, /dev and udev
+# database (/run), tmpfs where programs write (/tmp, /dev/shm), and loopback.
+HOST_ROOT = ("modprobe -a 9p 9pnet_virtio && mkdir -p /host /dev/shm && mount -t 9p -o "
+             "trans=virtio,version=9p2000.L,msize=512000,cache=loose host /host && mount -t proc "
+             "proc /host/proc && mount --rbind /sys /host/sys && mount --bind /dev /host/dev && "
+             "mount -t tmpfs shm /host/dev/shm && mount -t tmpfs tmp /host/tmp && "
+             "mount --bind /run /host/run && ip link set lo up")
 
 
 class Skip(Exception):
@@ -91,7 +98,7 @@ class Stream:
 class Guest:
     """Boots the guest; runs commands in it; reads its ports; speaks QEMU's monitor."""
 
-    def __init__(self, program, ftdi_serial=FTDI_SERIAL):
+    def __init__(self, program, ftdi_serial=FTDI_SERIAL, host_root=False):
         qemu = shutil.which("qemu-system-x86_64")
         if qemu is None:
             raise Skip("qemu-system-x86_64 is not installed (qemu-system-x86)")
@@ -112,9 +119,16 @@ class Guest:
             listeners[name].settimeout(30)
         chardevs = [arg for name in names
                     for arg in ("-chardev", f"socket,id={name},path={self.path(name)}")]
+        # host_root: the host's file system, read-only, as 9p's "host" (multidevs: its mounts
+        # apart), for programs too big for the initramfs; the memory Chromium needs, and a current
+        # machine's instruction sets (qemu64 has no SSSE3 or SSE4) for its usual code paths.
+        shared = ["-m", "3072", "-cpu", "max",
+                  "-fsdev", "local,id=host,path=/,security_model=none,readonly=on,multidevs=remap",
+                  "-device", "virtio-9p-pci,fsdev=host,mount_tag=host"]
         # 8250.nr_uarts=1: the one 16550 the machine has, without the phantom legacy ttyS1-3.
         self._qemu = subprocess.Popen(
-            [qemu, "-accel", "tcg", "-m", "512", "-nodefaults", "-no-user-config",
+            [qemu, "-accel", "tcg", *(shared if host_root else ["-m", "512"]),
+             "-nodefaults", "-no-user-config",
              "-display", "none", "-kernel", kernel, "-initrd", initramfs,
              "-append", "console=hvc0 8250.nr_uarts=1 quiet", *chardevs,
              "-device", "virtio-serial-pci",
@@ -138,6 +152,8 @@ class Guest:
             if not self.console.wait_for(lambda s: any(t == "@@ready" for _, t in s.lines()),
                                          120):
                 raise RuntimeError("the guest did not boot:\n" + self.console.data().decode())
+            if host_root and self.run(HOST_ROOT)[0] != 0:
+                raise RuntimeError(f"the host's root is not at /host: {self.errors()}")
         except BaseException:
             self.close()  # no QEMU left running behind a failed boot
             raise

@@ -1,10 +1,12 @@
 """The serial trials in the guest: tervalink-frames on Linux's own 8250 and ftdi_sio drivers."""
 
+import json
+import os
 import re
 import subprocess
 import sys
 
-from guest import FTDI_SERIAL, Guest, main
+from guest import FTDI_SERIAL, SOURCE, Guest, Skip, main
 
 # AUTO SYMBOL, the shortest update (ten frames, 20.5 s), with the rates of the sample data file.
 RATES = (27500, 22000, 29900, 30000, 28000, 29700, 24500, 25000, 23000, 29950)
@@ -179,6 +181,36 @@ def interrupt_stall(program):
         assert ended - signalled <= 2, "the process did not end within 2 s of SIGINT"
 
 
+# The page in the host's Chromium, run in the guest from the host's root; a serial policy grants
+# the FTDI to the page's origin, as an administrator would, since no automation answers the chooser.
+WEB_PORT = 8123
+WEB_POLICY = json.dumps({"SerialAllowUsbDevicesForUrls": [{
+    "devices": [{"vendor_id": 0x0403, "product_id": 0x6001}],
+    "urls": [f"http://127.0.0.1:{WEB_PORT}"]}]})
+WEB_POLICIES = "/host/etc/chromium/policies/managed"
+
+
+def web(program):
+    """An update from the page through Chromium's own Web Serial and the guest's ftdi_sio: the
+    host receives the plan's bytes. The page's pauses are checked on its tests' virtual clock."""
+    site = os.environ.get("TERVALINK_WEB_SITE", os.path.join(SOURCE, "build", "web"))
+    for path in (site, "/usr/bin/chromium"):
+        if not os.path.exists(path):
+            raise Skip(f"no {path} (the wasm preset builds the site; Debian's chromium)")
+    frames = planned(program)
+    with Guest(program, host_root=True) as guest:
+        status, lines, _ = guest.run(
+            f"mount -t tmpfs policies /host/etc/chromium && mkdir -p {WEB_POLICIES} && "
+            f"echo '{WEB_POLICY}' >{WEB_POLICIES}/tervalink.json && chroot /host env PATH=/usr/bin "
+            f"HOME=/tmp TERVALINK_WEB_SITE={site} TERVALINK_WEB_PORT={WEB_PORT} "
+            f"TERVALINK_WEB_SLOW=10 node --no-warnings {SOURCE}/tests/web/web_test.mjs real_port",
+            timeout=900)
+        assert status == 0, "the page's update failed:\n" + "\n".join(
+            texts(lines) + texts(guest.errors())[-20:])
+        got = guest.streams["ftdi"].data()
+        assert got == joined(frames), f"the FTDI received other bytes than the plan: {got.hex()}"
+
+
 if __name__ == "__main__":
     sys.exit(main({"ports": ports, "send": send, "unplug": unplug, "reconnect": reconnect, "stall": stall,
-                  "interrupt_stall": interrupt_stall}))
+                  "interrupt_stall": interrupt_stall, "web": web}))

@@ -12,8 +12,9 @@ const puppeteer = createRequire(join(here, "package.json"))("puppeteer-core");
 const types = { ".html": "text/html", ".js": "text/javascript", ".css": "text/css",
   ".wasm": "application/wasm", ".svg": "image/svg+xml", ".webmanifest": "application/manifest+json" };
 
-// The site at "/", and each folder of `folders` ({"/prefix/": path}) under its prefix.
-export async function serveSite(folders = {}) {
+// The site at "/", and each folder of `folders` ({"/prefix/": path}) under its prefix, on `port`
+// (0: any free one).
+export async function serveSite(folders = {}, port = 0) {
   const server = createServer((request, response) => {
     const path = new URL(request.url, "http://localhost").pathname;
     const prefix = Object.keys(folders).find((start) => path.startsWith(start));
@@ -27,7 +28,7 @@ export async function serveSite(folders = {}) {
       response.writeHead(404).end();
     }
   });
-  await new Promise((resolve) => server.listen(0, "127.0.0.1", resolve));
+  await new Promise((resolve) => server.listen(port, "127.0.0.1", resolve));
   return { origin: `http://127.0.0.1:${server.address().port}`, close: () => server.close() };
 }
 

@@ -13,22 +13,27 @@ const { loadCore } = await import(join(site, "core_module.js"));
 const core = await loadCore(readFileSync(join(site, "tervalink_core.wasm")));
 const design = core.design();
 
-const server = await serveSite({ "/test/": here });
+// TERVALINK_WEB_PORT: a fixed origin, for a serial policy that grants a port to it.
+const server = await serveSite({ "/test/": here }, Number(process.env.TERVALINK_WEB_PORT ?? 0));
 const { origin } = server;
 const fakeSource = readFileSync(join(here, "fake_serial.js"), "utf8");
 
+// TERVALINK_WEB_SLOW: how many times longer than here every wait may take (an emulated CPU).
+const slow = Number(process.env.TERVALINK_WEB_SLOW ?? 1);
 const ftdi = { usbVendorId: 0x0403, usbProductId: 0x6001 };
 
-async function open({ width = 1400, height = 700, ...config } = {}) {
-  const browser = await launchChromium();
+// real: the browser's own Web Serial, without the fake port.
+async function open({ width = 1400, height = 700, real = false, ...config } = {}) {
+  const browser = await launchChromium({ timeout: 30000 * slow });
   const page = await browser.newPage();
+  page.setDefaultTimeout(30000 * slow);
   page.on("pageerror", (error) => console.error("page:", error.message));
   page.on("console", (m) => m.type() === "error" && console.error("console:", m.text()));
   await page.setViewport({ width, height });
-  await page.evaluateOnNewDocument(`self.fakeSerialConfig = ${JSON.stringify(
+  if (!real) await page.evaluateOnNewDocument(`self.fakeSerialConfig = ${JSON.stringify(
     { ports: [ftdi], granted: 1, ...config })};\n${fakeSource}`);
   await page.goto(`${origin}/index.html`);
-  await page.waitForSelector("html[data-ready]", { timeout: 10000 });
+  await page.waitForSelector("html[data-ready]", { timeout: 10000 * slow });
   const factor = core.designScale(width, height, 1);
   return new Driver(browser, page, factor);
 }
@@ -57,11 +62,11 @@ class Driver {
   // Waits for a condition in the page; on a timeout, says what the page showed.
   async until(condition, options, ...args) {
     try {
-      return await this.page.waitForFunction(condition, { timeout: 20000, ...options }, ...args);
+      return await this.page.waitForFunction(condition, { timeout: 20000 * slow, ...options }, ...args);
     } catch (error) {
       const shown = await this.page.evaluate(() => ["lblSystem", "CmdConnect"].map((id) =>
         document.getElementById(id).textContent).concat(document.querySelector("dialog[open] p")?.textContent ?? "",
-        fakeSerial?.record.writes.length));
+        self.fakeSerial?.record.writes.length));
       throw new Error(`${error.message}; the page shows ${JSON.stringify(shown)}`);
     }
   }
@@ -93,7 +98,7 @@ class Driver {
     assert.equal(text[0], "Tervalink");
     return text[1];
   }
-  waitForStatus(text, timeout = 60000) {
+  waitForStatus(text, timeout = 60000 * slow) {
     return this.until((t) => document.getElementById("lblSystem").textContent === t,
       { timeout, polling: 50 }, text);
   }
@@ -103,7 +108,7 @@ class Driver {
   }
   async importFile(path) {
     // The chooser's interception is switched on asynchronously: give it a moment before the click.
-    const choosing = this.page.waitForFileChooser({ timeout: 10000 });
+    const choosing = this.page.waitForFileChooser({ timeout: 10000 * slow });
     await new Promise((resolve) => setTimeout(resolve, 200));
     await this.click("cmdOpenSave");
     const chooser = await choosing;
@@ -289,6 +294,21 @@ const cases = {
     await driver.close();
   },
 
+  // The browser's own Web Serial on the port a serial policy grants the page (tests/guest, on
+  // TCG): the sample file's AUTO SYMBOL, imported rather than typed, in a small window, for less
+  // to paint.
+  async real_port() {
+    const driver = await open({ real: true, width: 800, height: 500 });
+    await driver.importFile(sampleFile);
+    await driver.until(() => document.getElementById("txtAutoSym_9").value === "29950", {});
+    await driver.click("opSat_13");
+    await driver.connect();
+    assert.equal(await driver.page.$eval("#cboPort", (box) => box.value), "USB 0403:6001");
+    await driver.click("cmdSend");
+    await driver.waitForStatus("Update has been completed.");
+    await driver.close();
+  },
+
   async chooser() {
     const driver = await open({ virtual: true, granted: 0 });
     assert.equal(await driver.page.$eval("#cboPort", (box) => box.options.length), 0);
@@ -299,7 +319,7 @@ const cases = {
 };
 
 const name = process.argv[2];
-test(name, { timeout: 180000 }, async () => {
+test(name, { timeout: 180000 * slow }, async () => {
   try {
     await cases[name]();
   } finally {
