@@ -21,11 +21,12 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.dirname(os.path.dirname(HERE))
 FTDI_SERIAL = "TL2K0001"
 # The host's root at /host, for a chroot: with the guest's own /proc, /sys, /dev and udev
-# database (/run), tmpfs where programs write (/tmp, /dev/shm), and loopback.
+# database (/run), a tmpfs on /dev/shm, /run/scratch for what programs write (TMPDIR and HOME:
+# the host's /tmp stays as it is, since the source tree may live there), and loopback.
 HOST_ROOT = ("modprobe -a 9p 9pnet_virtio && mkdir -p /host /dev/shm && mount -t 9p -o "
              "trans=virtio,version=9p2000.L,msize=512000,cache=loose host /host && mount -t proc "
              "proc /host/proc && mount --rbind /sys /host/sys && mount --bind /dev /host/dev && "
-             "mount -t tmpfs shm /host/dev/shm && mount -t tmpfs tmp /host/tmp && "
+             "mount -t tmpfs shm /host/dev/shm && mkdir -p /run/scratch && "
              "mount --bind /run /host/run && ip link set lo up")
 
 

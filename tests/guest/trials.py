@@ -202,7 +202,7 @@ def web(program):
         status, lines, _ = guest.run(
             f"mount -t tmpfs policies /host/etc/chromium && mkdir -p {WEB_POLICIES} && "
             f"echo '{WEB_POLICY}' >{WEB_POLICIES}/tervalink.json && chroot /host env PATH=/usr/bin "
-            f"HOME=/tmp TERVALINK_WEB_SITE={site} TERVALINK_WEB_PORT={WEB_PORT} "
+            f"HOME=/run/scratch TMPDIR=/run/scratch TERVALINK_WEB_SITE={site} TERVALINK_WEB_PORT={WEB_PORT} "
             f"TERVALINK_WEB_SLOW=10 node --no-warnings {SOURCE}/tests/web/web_test.mjs real_port",
             timeout=900)
         assert status == 0, "the page's update failed:\n" + "\n".join(
