@@ -80,3 +80,8 @@ export async function loadCore(source) {
     },
   };
 }
+
+// The baud rate the line runs at: the baud box's design entry.
+export function lineBaudRate(design) {
+  return Number(design.controls.find((c) => c.object_name === "cboBurd").items[design.line_baud_entry]);
+}

@@ -1,8 +1,9 @@
 // The page: the window of the module's design, bound to the module. Every rule, text, frame and
 // pause comes from the module; the page shows them, writes the frames and keeps the clock.
-import { loadCore } from "./core_module.js";
+import { lineBaudRate, loadCore } from "./core_module.js";
 import { Connection } from "./connection.js";
 import { buildWindow, layOut, messageBoxes, TableView } from "./view.js";
+import { updateFailures } from "./sender.js";
 import { WakeHold } from "./wake_hold.js";
 
 // The page's own texts: what only a browser can be asked.
@@ -32,7 +33,7 @@ const wake = new WakeHold(document.getElementById("sleep-note"));
 const { cboPort, cboBurd, cmdScan, cmdOpenSave, CmdConnect, cmdSend, pBar, lblSystem, pic } = named;
 cboBurd.selectedIndex = design.line_baud_entry;
 pBar.value = pBar.max;
-const baudRate = Number(design.controls.find((c) => c.object_name === "cboBurd").items[design.line_baud_entry]);
+const baudRate = lineBaudRate(design);
 
 design.controls.forEach((control, i) => {
   const input = nodes[i].querySelector("input") ?? nodes[i];
@@ -129,12 +130,7 @@ cmdSend.addEventListener("click", async () => {
   pBar.value = 1;
   running = true;
   wake.hold();
-  const cannotSend = texts.cannot_send.replace("{port}", connection.chosen.name);
-  connection.send(prepared, {
-    closedPort: texts.closed_port,
-    cannotSend,
-    deviceGone: cannotSend.replace("{reason}", texts.device_gone),
-  });
+  connection.send(prepared, updateFailures(texts, connection.chosen.name));
 });
 
 // "Open a Data File ..." and a file dropped on the page: the same reader, the same messages.

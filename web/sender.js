@@ -8,6 +8,12 @@ import { Line, findPort } from "./line.js";
 
 const bytesOf = (hex) => Uint8Array.from(hex.split(" "), (byte) => parseInt(byte, 16));
 
+// The texts an update that fails on `port` ends with, from the module's texts: {send}'s failures.
+export function updateFailures(texts, port) {
+  const cannotSend = texts.cannot_send.replace("{port}", port);
+  return { closedPort: texts.closed_port, cannotSend, deviceGone: cannotSend.replace("{reason}", texts.device_gone) };
+}
+
 export function lineOwner(serial, clock, post) {
   let line = null;
   let run = null; // the running update's AbortController

@@ -4,8 +4,8 @@
 // write began, or by a bare setTimeout per pause. It answers each pause's error in ms: from one
 // write to the next (the last one to the update's end) less the pause the module planned.
 import { realClock } from "/clock.js";
-import { loadCore } from "/core_module.js";
-import { lineOwner } from "/sender.js";
+import { lineBaudRate, loadCore } from "/core_module.js";
+import { lineOwner, updateFailures } from "/sender.js";
 
 const core = await loadCore(fetch("/tervalink_core.wasm").then((response) => response.arrayBuffer()));
 const slot = 3;
@@ -15,12 +15,8 @@ for (const [field, text] of [["nid", "1"], ["freq", "11778"], ["symb", "27500"],
 core.tick(slot, true);
 const plan = core.prepare();
 const nominal = plan.steps.map((step) => step.pause_ticks * plan.tick_ms);
-const design = core.design();
-const baudRate = Number(design.controls.find((c) => c.object_name === "cboBurd").items[design.line_baud_entry]);
-const texts = core.texts();
-const cannotSend = texts.cannot_send.replace("{port}", "the timing port");
-const failures = { closedPort: texts.closed_port, cannotSend,
-  deviceGone: cannotSend.replace("{reason}", texts.device_gone) };
+const baudRate = lineBaudRate(core.design());
+const failures = updateFailures(core.texts(), "the timing port");
 
 class TimingPort extends EventTarget {
   constructor(writes) { super(); this.writes = writes; this.writable = null; }
