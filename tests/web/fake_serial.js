@@ -88,7 +88,6 @@
   // The worker is told of no grant: it finds the port the page was granted, as Chromium's does.
   serial.getPorts = async () => (where === "worker" ? ports : ports.slice(0, record.granted));
   serial.requestPort = async () => {
-    if (config.chooserCancels) throw new DOMException("No port selected by the user.", "NotFoundError");
     record.granted = ports.length;
     return ports[0];
   };
