@@ -154,7 +154,7 @@ def main():
         if shutil.which(tool) is None:
             print(f"{tool} is missing: apt-get install {package}", file=sys.stderr)
             return 2
-    program = os.path.join(build, "tests/ui/tervalink_window_probe" if options.linux
+    program = os.path.join(build, "bench/tervalink_window_probe" if options.linux
                            else "app/tervalink.exe")
     if not os.path.exists(program):
         print(f"No {program}: build it with " + ("cmake --build --preset normal" if options.linux
