@@ -36,9 +36,13 @@ TEST(Discovery, PortEntryRule)
 TEST(Discovery, ScanPortsListsEntriesInInventoryOrderUpTo100)
 {
     test::FakeInventory inventory;
+    inventory.listed = {named("B (COM9) v2"), named("C (COM8)"), named("Disk"),
+                        named("Port (com3)"), named("Broken (COM4"), named("A (COM2)")};
     PortNames names;
     names.port_count = 42; // stale from an earlier scan
-    // Unnamed and non-serial devices are skipped, a name without ")" counts but makes no entry.
+    EXPECT_EQ(scan_ports(inventory, names).size(), 3u);
+    // Rescanned after the second device lost its name: unnamed and non-serial devices are
+    // skipped, a name without ")" counts but makes no entry.
     inventory.listed = {{"B (COM9) v2", "/dev/ttyUSB9", "B", ""}, {std::nullopt, "/dev/x", "adapter", ""},
                         named("Disk"), named("Port (com3)"), named("Broken (COM4"),
                         {"A (COM2)", "/dev/ttyS1", "A", ""}};
