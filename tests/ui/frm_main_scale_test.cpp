@@ -49,10 +49,8 @@ QStringList clipped_or_unevenly_sized(const WindowFixture& ui, double factor)
 {
     QStringList names;
     const double scale = ui.find("Frame1")->font().pointSizeF() / 8.25;
-    for (auto* control : ui.window->findChildren<QWidget*>()) {
+    for (QWidget* control : named_controls(ui)) {
         const QString name = control->objectName();
-        if (name.isEmpty() || name.startsWith("qt_"))
-            continue;
         const double points = name.startsWith("txtPos") ? 9.75 : 8.25;
         const int room = caption_room(control);
         const bool caption = control->inherits("QAbstractButton") || control->inherits("QLabel");

@@ -40,20 +40,18 @@ struct MessageBoxCloser {
 
 // The real window with doubles for the platform: a fake inventory, a file chooser that answers
 // `chosen_path`, updates on a held clock unless another is given, and the device root of a far
-// end of its own, which the port box reaches as `port_text`, and the machine kept awake by a fake
-// unless another guard is given; its message boxes closed and recorded in `messages`. Shown, and
-// exposed, unless told otherwise.
+// end of its own, which the port box reaches as `port_text`, and the machine kept awake by a
+// fake; its message boxes closed and recorded in `messages`. Shown, and exposed, unless told
+// otherwise.
 struct WindowFixture {
     explicit WindowFixture(std::vector<std::string> device_names = {},
                            std::optional<std::string> inventory_failure = {},
-                           TransmissionClock* transmission_clock = nullptr, bool shown = true,
-                           SleepGuard* sleep_guard = nullptr)
+                           TransmissionClock* transmission_clock = nullptr, bool shown = true)
     {
         inventory.list_names(device_names);
         inventory.failure = std::move(inventory_failure);
         window = std::make_unique<frmMain>(FrmMainDependencies{
-            inventory, transmission_clock ? transmission_clock : &clock,
-            sleep_guard ? sleep_guard : &awake,
+            inventory, transmission_clock ? transmission_clock : &clock, &awake,
             [this](QWidget*) { return ++chooser_calls, chosen_path; }, far_end.device_root()});
         if (shown && (window->show(), !QTest::qWaitForWindowExposed(window.get())))
             qFatal("the window was not exposed");
@@ -132,14 +130,22 @@ inline const QMap<QString, QRect> design_boxes{
     {"Frame1", {8, 8, 633, 113}}, {"cboPort", {64, 32, 81, 21}}, {"opSat_9", {984, 0, 113, 33}},
     {"chTp_16", {416, 192, 49, 17}}, {"txtAutoSym_9", {1232, 464, 40, 19}}};
 
+// The window's controls, each under its own name (Qt's inner widgets are named "qt_...").
+inline QList<QWidget*> named_controls(const WindowFixture& ui)
+{
+    QList<QWidget*> named = ui.window->findChildren<QWidget*>();
+    named.removeIf([](const QWidget* w) {
+        return w->objectName().isEmpty() || w->objectName().startsWith("qt_");
+    });
+    return named;
+}
+
 // Each named control's box in the window's coordinates.
 inline QMap<QString, QRect> control_boxes(const WindowFixture& ui)
 {
     QMap<QString, QRect> seen;
-    for (QWidget* control : ui.window->findChildren<QWidget*>())
-        if (!control->objectName().isEmpty() && !control->objectName().startsWith("qt_"))
-            seen[control->objectName()] = {control->mapTo(ui.window.get(), QPoint()),
-                                           control->size()};
+    for (QWidget* control : named_controls(ui))
+        seen[control->objectName()] = {control->mapTo(ui.window.get(), QPoint()), control->size()};
     return seen;
 }
 
