@@ -1,11 +1,8 @@
 // tervalink-frames as a technician runs it: its arguments, exit statuses and texts, file names
 // in any script, and the ports monitor and ports refuse.
-#include <sstream>
-
 #include <gtest/gtest.h>
 
 #include "far_end.h"
-#include "text_lines.h"
 #include "tools_test_support.h"
 
 namespace tervalink::frames_tool {

@@ -26,8 +26,8 @@ struct Borrowed : TransmissionClock {
 };
 
 // SIGTERM ends the run in the pause it comes in: no frame is cut, the ports close, the machine may
-// sleep again and the summary says what went out. (SIGINT takes the same way: its status and
-// summary are SigintDuringTheWaitForTheAdapterEndsTheRun's.)
+// sleep again and the summary says what went out. SIGINT takes the same way; its status and
+// summary are checked with the wait for the adapter, below.
 TEST(Send, SigtermEndsTheRunBetweenFrames)
 {
     const SignalsHeld held;
@@ -35,11 +35,13 @@ TEST(Send, SigtermEndsTheRunBetweenFrames)
     test::HeldClock clock;
     clock.hold_at_pause(5); // six frames are out when the signal comes
     const auto awake = std::make_shared<test::FakeSleepGuard>();
-    const SendEnvironment env = test_environment([&] { return std::make_unique<Borrowed>(clock); }, awake);
+    const SendEnvironment env =
+        test_environment([&] { return std::make_unique<Borrowed>(clock); }, awake);
     int exit_status = -1;
     std::ostringstream out, err;
     std::thread run([&] {
-        exit_status = run_send(parse_send_arguments(hotbird_tp2({far_end.device_path()})), out, err, env);
+        exit_status =
+            run_send(parse_send_arguments(hotbird_tp2({far_end.device_path()})), out, err, env);
     });
     EXPECT_TRUE(clock.wait_until_held());
     EXPECT_TRUE(awake->held());
@@ -48,8 +50,9 @@ TEST(Send, SigtermEndsTheRunBetweenFrames)
     EXPECT_EQ(std::vector<int>({awake->taken, awake->released}), std::vector({1, 1}));
     EXPECT_EQ(exit_status, 143);
     EXPECT_EQ(err.str(), "");
-    EXPECT_EQ(test::lines_of(out.str()).back(), far_end.device_path() + ": stopped by SIGTERM in update 1 of 1, "
-                                                                       "HOTBIRD TP2, repetition 2 of 15 after 6 frames");
+    EXPECT_EQ(test::lines_of(out.str()).back(),
+              far_end.device_path() + ": stopped by SIGTERM in update 1 of 1, HOTBIRD TP2, "
+                                      "repetition 2 of 15 after 6 frames");
     EXPECT_TRUE(far_end.wait_for_bytes(6 * 15, std::chrono::seconds(10)));
     EXPECT_EQ(far_end.bytes().size(), 6u * 15);
 }
