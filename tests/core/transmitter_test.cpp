@@ -11,12 +11,12 @@ namespace tervalink::test {
 namespace {
 
 // Three frames with pauses of 30, 20 and 10 ticks; progress 1 after the second.
-Transmission three_frames(std::uint8_t type = 'S')
+Transmission three_frames()
 {
     Transmission t;
-    t.steps = {{{0x23, type, 0x2A}, FrameKind::tp, 30, {}},
-               {{0x23, type, 0x2A}, FrameKind::tp, 20, 1},
-               {{0x23, type, 0x2A}, FrameKind::tagged_tp, 10, {}}};
+    t.steps = {{{0x23, 'S', 0x2A}, FrameKind::tp, 30, {}},
+               {{0x23, 'S', 0x2A}, FrameKind::tp, 20, 1},
+               {{0x23, 'S', 0x2A}, FrameKind::tagged_tp, 10, {}}};
     return t;
 }
 
@@ -59,23 +59,6 @@ TEST(Transmitter, DeadlinesAndStops)
     EXPECT_EQ(total_ticks(three_frames()), 60);
 }
 
-// Updates follow each other without a gap, a stop before the start does not carry over, and a
-// failing write ends the line with its description.
-TEST(Sender, SendsUpdatesBackToBackAndEndsOnAFailingWrite)
-{
-    VirtualClock clock;
-    Rig rig(clock);
-    rig.failing_write = 8;
-    Sender sender;
-    sender.stop("the transmission before was stopped");
-    sender.start({three_frames('S'), three_frames('B'), three_frames()}, rig, clock, rig, SendingPriority::normal);
-    sender.join();
-    EXPECT_EQ(rig.wire, (Bytes{0x23, 'S', 0x2A, 0x23, 'S', 0x2A, 0x23, 'S', 0x2A, 0x23, 'B', 0x2A, 0x23, 'B', 0x2A,
-                               0x23, 'B', 0x2A, 0x23, 'S', 0x2A}));
-    EXPECT_EQ(rig.log, (Log{"start0", "w0", "w30", "p1", "w50", "start1", "w60", "w90", "p1", "w110", "start2", "w120",
-                            "failed: Cannot write to COM 3 (/dev/ttyUSB2): the device has gone"}));
-}
-
 // The real clock: a stop from another thread wakes a pause of 300 s at once, and interrupts the
 // line, whose write could be waiting for a stalled device. Were the sleep not woken, stop() would
 // not return and the test would run into its time limit.
@@ -111,9 +94,10 @@ TEST(Transmission, ResumesAtTheStartOfTheCutRepetition)
         EXPECT_EQ(repetition_start(c.t, c.cut), c.start) << c.cut;
 }
 
-// Brings the line back `gap` ticks later, or ends as `outcome` says.
+// Brings the line back `gap` ticks later, or ends as `outcome` says (`none`: the line is sent
+// without a recovery).
 struct FakeRecovery : LineRecovery {
-    enum class Outcome { back, not_mended, no_adapter, stopped } outcome;
+    enum class Outcome { back, not_mended, no_adapter, stopped, none } outcome;
     VirtualClock& clock;
     long gap;
     FakeRecovery(Outcome o, VirtualClock& c, long g) : outcome(o), clock(c), gap(g) {}
@@ -131,7 +115,8 @@ struct FakeRecovery : LineRecovery {
 // A cut update resumes without starting again, at the cut repetition, its pauses counted from
 // the line's return and no progress shown twice; a cut in the second update resumes in it. A
 // recovery that does not mend the failure, cannot bring the line back or is stopped ends the
-// line with the right words.
+// line with the right words, as a failing write does on a line without one. Updates follow each
+// other without a gap, and a stop before the start does not carry over.
 TEST(Sender, RecoveryResumesAtTheCutRepetitionOrEndsTheLine)
 {
     using Outcome = FakeRecovery::Outcome;
@@ -139,25 +124,32 @@ TEST(Sender, RecoveryResumesAtTheCutRepetitionOrEndsTheLine)
     two.repetitions = 2, two.frames_per_repetition = 2;
     for (std::uint8_t type : {'A', 'B', 'C', 'D'})
         two.steps.push_back({{type}, FrameKind::tp, 10, type == 'B' ? 1 : type == 'D' ? std::optional(2) : std::nullopt});
+    Transmission other = two;
+    for (TransmissionStep& step : other.steps)
+        step.frame[0] += 'a' - 'A'; // its frames in lower case
     const struct { int failing_write; Outcome outcome; long gap; std::string wire; Log log; } cases[] = {
-        {4, Outcome::back, 4000, "ABCCDABCD", {"start0", "w0", "w10", "p1", "w20", "resume0@2", "w4030", "w4040", "p2",
+        {4, Outcome::back, 4000, "ABCCDabcd", {"start0", "w0", "w10", "p1", "w20", "resume0@2", "w4030", "w4040", "p2",
                                                 "start1", "w4050", "w4060", "p1", "w4070", "w4080", "p2", "finished"}},
-        {7, Outcome::back, 0, "ABCDABCD", {"start0", "w0", "w10", "p1", "w20", "w30", "p2", "start1", "w40", "w50", "p1",
+        {7, Outcome::back, 0, "ABCDabcd", {"start0", "w0", "w10", "p1", "w20", "w30", "p2", "start1", "w40", "w50", "p1",
                                            "resume1@2", "w60", "w70", "p2", "finished"}},
-        {5, Outcome::back, 0, "ABCDABCD", {"start0", "w0", "w10", "p1", "w20", "w30", "p2", "start1", "resume1@0", "w40", "w50",
+        {5, Outcome::back, 0, "ABCDabcd", {"start0", "w0", "w10", "p1", "w20", "w30", "p2", "start1", "resume1@0", "w40", "w50",
                                            "p1", "w60", "w70", "p2", "finished"}},
         {2, Outcome::not_mended, 0, "A",
          {"start0", "w0", "failed: Cannot write to COM 3 (/dev/ttyUSB2): the device has gone"}},
         {2, Outcome::no_adapter, 0, "A", {"start0", "w0", "failed: no adapter came back within 60 s"}},
         // A stop during the wait ends the line as the stop says.
-        {2, Outcome::stopped, 0, "A", {"start0", "w0", "failed: Stopped by SIGINT"}}};
+        {2, Outcome::stopped, 0, "A", {"start0", "w0", "failed: Stopped by SIGINT"}},
+        {6, Outcome::none, 0, "ABCDa", {"start0", "w0", "w10", "p1", "w20", "w30", "p2", "start1", "w40",
+                                        "failed: Cannot write to COM 3 (/dev/ttyUSB2): the device has gone"}}};
     for (const auto& c : cases) {
         VirtualClock clock;
         Rig rig(clock);
         rig.failing_write = c.failing_write;
         FakeRecovery recovery(c.outcome, clock, c.gap);
         Sender sender;
-        sender.start({two, two}, rig, clock, rig, SendingPriority::normal, &recovery);
+        sender.stop("the transmission before was stopped");
+        sender.start({two, other}, rig, clock, rig, SendingPriority::normal,
+                     c.outcome == Outcome::none ? nullptr : &recovery);
         sender.join();
         EXPECT_EQ(std::string(rig.wire.begin(), rig.wire.end()), c.wire) << c.failing_write;
         EXPECT_EQ(rig.log, c.log) << c.failing_write;

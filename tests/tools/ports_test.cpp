@@ -21,8 +21,6 @@ TEST(Ports, ListsWhatScanPortsWould)
         cases[] = {
             {{{"FTDI FT232R USB UART (COM100)", "/dev/ttyUSB0", "FTDI FT232R USB UART",
               "USB 0403:6001 serial A50285BI at 1-1.2"},
-              {"Disk", "/dev/sda", "disk", ""},
-              {std::nullopt, "/dev/x", "unnamed", ""},
               {"Serial port (COM1)", "/dev/ttyS0", "Serial port", ""}},
              std::nullopt, 0,
              "COM 100\t/dev/ttyUSB0\tFTDI FT232R USB UART\tUSB 0403:6001 serial A50285BI at 1-1.2\n"

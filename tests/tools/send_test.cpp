@@ -69,7 +69,6 @@ TEST(Send, WholeSampleFileGoesOutSlotBySlotAsPlanned)
     const std::string port = "," + far_end.device_path() + ",";
     const std::pair<std::size_t, std::string> spots[] = {
         {0, "0.000" + port + "TP,23 53 00 00 1A 01 02 00 15 2A F0 55 01 82 2A"},
-        {45, "64500.000" + port + "TP,23 53 00 01 "},
         {135, "193500.000" + port + "TP,23 53 01 00 "},
         {1764, "2533000.000" + port + "tagged auto,"}};
     for (const auto& [index, start] : spots)
