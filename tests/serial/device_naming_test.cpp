@@ -17,9 +17,8 @@ TEST(PortNumber, IsTheNumberAfterTheFirstFourCharactersOrRightAfterCom)
     // The number itself is read like any number text (core number tests): here the prefix, the
     // rounding half to even and the 16-bit range. "-": the failure is the one of the next column.
     const std::tuple<const char*, int, std::string> cases[] = {
-        {"COM 1", 1, ""},          {"COM 12", 12, ""},       {"COM 3x", 3, ""},
-        {"COM 2.5", 2, ""},        {"COM 3.5", 4, ""},       {"COM ", 0, ""},
-        {"COM1", 1, ""},           {"COM12", 12, ""},        {"COM107.5", 108, ""},
+        {"COM 12", 12, ""},        {"COM 2.5", 2, ""},       {"COM 3.5", 4, ""},
+        {"COM ", 0, ""},           {"COM1", 1, ""},          {"COM107.5", 108, ""},
         {"COMX9", 9, ""},          {"ÄÖÜ 5", 5, ""},         {"COM -32768", -32768, ""},
         {"COM 32767", 32767, ""},  {"COM 32767.5", -1, no_fit}, {"COM 1e999", -1, no_fit},
         {"COM", -1, too_short},    {"", -1, too_short},      {"ÄÖÜ", -1, too_short}};

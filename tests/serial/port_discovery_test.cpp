@@ -13,14 +13,6 @@ using Lines = std::vector<std::string>;
 
 InventoryDevice named(const std::string& name) { return {name, "/dev/x", "adapter", ""}; }
 
-std::vector<InventoryDevice> numbered_ports(int count)
-{
-    std::vector<InventoryDevice> devices;
-    for (int n = 1; n <= count; ++n)
-        devices.push_back(named("Port (COM" + std::to_string(n) + ")"));
-    return devices;
-}
-
 TEST(Discovery, PortEntryRule)
 {
     const std::pair<const char*, const char*> cases[] = { // "-": no entry
@@ -52,9 +44,12 @@ TEST(Discovery, ScanPortsListsEntriesInInventoryOrderUpTo100)
     EXPECT_EQ(entries, (Lines{"COM 9 /dev/ttyUSB9 B", "COM 2 /dev/ttyS1 A"}));
     EXPECT_EQ(names.port_count, 3);
     EXPECT_EQ(names.port_names[0], "B (COM9) v2"); // the whole name, not only its entry
-    inventory.listed = numbered_ports(100);
+    Lines ports;
+    for (int n = 1; n <= 101; ++n)
+        ports.push_back("Port (COM" + std::to_string(n) + ")");
+    inventory.list_names({ports.begin(), ports.end() - 1});
     EXPECT_EQ(scan_ports(inventory, names).back().text, "COM 100");
-    inventory.listed = numbered_ports(101);
+    inventory.list_names(ports);
     EXPECT_EQ(test::failure_of([&] { scan_ports(inventory, names); }),
               "Subscript out of range: more than 100 serial ports were found; unplug the adapters "
               "you do not need and scan again");
