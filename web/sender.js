@@ -8,10 +8,11 @@ import { Line, findPort } from "./line.js";
 
 const bytesOf = (hex) => Uint8Array.from(hex.split(" "), (byte) => parseInt(byte, 16));
 
-// The texts an update that fails on `port` ends with, from the module's texts: {send}'s failures.
+// The texts an update on `port` fails with, made from the module's texts: what `send` is given.
 export function updateFailures(texts, port) {
   const cannotSend = texts.cannot_send.replace("{port}", port);
-  return { closedPort: texts.closed_port, cannotSend, deviceGone: cannotSend.replace("{reason}", texts.device_gone) };
+  return { closedPort: texts.closed_port, cannotSend,
+    deviceGone: cannotSend.replace("{reason}", texts.device_gone) };
 }
 
 export function lineOwner(serial, clock, post) {

@@ -6,8 +6,9 @@
 // (bench/web/pause_worker.js). Each case: how many pauses, how late they ended (median, p99, max)
 // and how many ended early. Exit status 0 when the page met its goal visible and hidden (median
 // at most 1 ms late, p99 at most 3 ms, never early), 1 when it did not, 2 when a run failed.
-//   node bench/web/pause_bench.mjs [UPDATES]    (after the wasm build; TERVALINK_WEB_SITE: the built site,
-//                                                CHROMIUM: the browser; puppeteer-core from tests/web)
+//   node bench/web/pause_bench.mjs [UPDATES]
+//     (after the wasm build; TERVALINK_WEB_SITE: the built site, CHROMIUM: the browser;
+//     puppeteer-core from tests/web)
 import { launchChromium, serveSite } from "../../tests/web/browser_rig.mjs";
 
 const updates = Number(process.argv[2] ?? 3);
