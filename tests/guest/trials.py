@@ -52,12 +52,16 @@ def frame_arrivals(stream, frames):
 
 
 def check_pauses(name, stream, frames):
+    """A frame the host got late (TCG hands on the guest's bytes in batches) lengthens the pause
+    before it and shortens the one after by as much: a pause counts as early only beyond that."""
     arrivals = frame_arrivals(stream, frames)
     errors = [(b - a) - (frames[i + 1][0] - frames[i][0]) / 100
               for i, (a, b) in enumerate(zip(arrivals, arrivals[1:]))]
     print(f"{name}: {len(errors)} pauses, {min(errors) * 1000:+.1f} .. "
           f"{max(errors) * 1000:+.1f} ms of nominal")
-    assert all(-EARLY <= error <= LATE for error in errors), f"{name}: pause errors {errors}"
+    excused = [0.0] + [max(0.0, error) for error in errors[:-1]]
+    assert all(-EARLY <= error + late_before and error <= LATE
+               for error, late_before in zip(errors, excused)), f"{name}: pause errors {errors}"
 
 
 def send(program):
